@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Set-up and entry point on a Debian 12 machine (run as root on a fresh machine, so
+# that missing packages can be installed).
+#   ./run.sh demo [--screenshot FILE.png]   build, make the demo register, start the host
+#   ./run.sh test                           build, start a loopback server, run every test
+set -euo pipefail
+cd "$(dirname "$(readlink -f "$0")")"
+ROOT=$PWD
+
+PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
+  libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
+  libgtest-dev googletest
+  xvfb xauth x11-utils imagemagick poppler-utils
+  fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
+)
+
+log() { printf '== %s\n' "$*" >&2; }
+
+ensure_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages: ${missing[*]}" >&2
+    echo "Run this script as root once, or install them with apt-get." >&2
+    exit 1
+  fi
+  log "installing ${missing[*]}"
+  # The server package asks for a SYSDBA password; answer it up front.
+  local pw=${ZEST_FB_SYSDBA_PASSWORD:-masterkey}
+  printf '%s\n' \
+    "firebird3.0-server shared/firebird/sysdba_password/first_install password $pw" \
+    "firebird3.0-server shared/firebird/sysdba_password/new_password password $pw" | debconf-set-selections
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build() {
+  local preset=${1:-default}
+  log "building ($preset)"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$(nproc)"
+}
+
+BIN=$ROOT/build/default
+
+demo() {
+  local shot=""
+  while [ $# -gt 0 ]; do
+    case "$1" in
+    --screenshot) shot=${2:?--screenshot needs a file name}; shift 2 ;;
+    *) echo "unknown option: $1" >&2; exit 2 ;;
+    esac
+  done
+  ensure_packages
+  build default
+  mkdir -p demo
+  if [ ! -f demo/register.fdb ]; then
+    log "creating the demo register demo/register.fdb"
+    "$BIN/tools/demo_register/zestawienia-demo-register" demo/register.fdb
+  fi
+  local host=("$BIN/tools/host/zestawienia-host" --plugin "$BIN/src/plugin/libzestawienia.so"
+    --database "$ROOT/demo/register.fdb" --user SYSDBA --password masterkey)
+  if [ -n "$shot" ]; then
+    case "$shot" in /*) ;; *) shot=$ROOT/$shot ;; esac
+    log "running under a virtual display; screenshot to $shot"
+    xvfb-run -a -s "-screen 0 1280x900x24" "${host[@]}" --open --screenshot "$shot"
+    echo "Screenshot written to $shot"
+    return 0
+  fi
+  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "There is no display to show the window on (DISPLAY is not set)." >&2
+    echo "Run it under a virtual display and keep a picture of it with:" >&2
+    echo "  ./run.sh demo --screenshot FILE.png" >&2
+    exit 1
+  fi
+  exec "${host[@]}"
+}
+
+run_tests() {
+  ensure_packages
+  build default
+  # The embedded engine of the tests keeps its lock files apart from the server's.
+  export FIREBIRD_LOCK=$ROOT/build/fb-lock
+  mkdir -p "$FIREBIRD_LOCK"
+  export QT_QPA_PLATFORM=offscreen
+  local server_started=0
+  if [ "$(id -u)" -eq 0 ]; then
+    trap 'if [ $server_started -eq 1 ]; then "$ROOT/tools/firebird-server.sh" stop; fi' EXIT
+    trap 'exit 130' INT TERM
+    "$ROOT/tools/firebird-server.sh" start
+    server_started=1
+    export ZEST_FB_SERVER_HOST=127.0.0.1
+    export ZEST_FB_SERVER_DIR=/var/lib/firebird/3.0/data
+    export ZEST_FB_SYSDBA_PASSWORD=${ZEST_FB_SYSDBA_PASSWORD:-masterkey}
+  else
+    log "not root: the tests that need a Firebird server are skipped"
+  fi
+  ctest --preset default -j 2
+}
+
+case "${1:-}" in
+demo) shift; demo "$@" ;;
+test) shift; run_tests "$@" ;;
+*)
+  echo "usage: $0 demo [--screenshot FILE.png] | test" >&2
+  exit 2
+  ;;
+esac

@@ -1,0 +1,47 @@
+// Land-use class marks.
+#include "classmarks.h"
+
+namespace zest {
+
+namespace {
+constexpr char LetterLStroke = '\xA3'; // "Ł" in Windows-1250
+}
+
+std::string DefaultMark(std::string_view ozu)
+{
+    const bool marked = ozu.find('R') != std::string_view::npos || ozu.find("Ps") != std::string_view::npos
+        || ozu.find(LetterLStroke) != std::string_view::npos || ozu == "Wsr" || ozu == "W";
+    return std::string(marked ? MarkYes : MarkNo);
+}
+
+void ClassGrid::Reset()
+{
+    rows_.assign(2, Row {});
+    rows_[0] = Row { "OZU", "Klasa", "OFU", "Sumuj" };
+    loaded_ = 0;
+}
+
+void ClassGrid::Add(std::string ofu, std::string ozu, std::string ozk)
+{
+    if (loaded_ + 1 >= RowCount())
+        rows_.emplace_back();
+    Row& row = rows_[++loaded_];
+    row[ColMark] = DefaultMark(ozu);
+    row[ColOfu] = std::move(ofu);
+    row[ColKlasa] = std::move(ozk);
+    row[ColOzu] = std::move(ozu);
+}
+
+void ClassGrid::MarkAll()
+{
+    for (int r = 1; r < RowCount(); ++r)
+        rows_[r][ColMark] = MarkYes;
+}
+
+void ClassGrid::MarkDefaults()
+{
+    for (int r = 1; r < RowCount(); ++r)
+        rows_[r][ColMark] = DefaultMark(rows_[r][ColOzu]);
+}
+
+} // namespace zest

@@ -1,0 +1,162 @@
+#pragma once
+// The register connection: one attachment, its transactions and statements.
+// Only the files of this folder include the client headers.
+//
+// Ownership: a Database knows every Transaction and Query made on it. Closing the
+// database (or destroying it) frees every statement, rolls back every transaction
+// and then detaches, so no client handle outlives its attachment.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dberror.h"
+
+namespace zest::fb {
+
+class Transaction;
+class Query;
+
+class Database {
+public:
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // The database path or connection string ("host:path" for a server).
+    std::string DatabaseName;
+    // The connection's parameter list, one "name=value" per entry; the names the
+    // attachment understands are user_name, lc_ctype, password and sql_role_name.
+    std::vector<std::string> Params;
+
+    // Sets Params from a text of lines separated by CR LF (or LF).
+    void SetParamsText(std::string_view text);
+    // The value after "name=" of the first entry with that name (case-insensitive), or "".
+    std::string ParamValue(std::string_view name) const;
+
+    void Open(); // attach, SQL dialect 3; throws DatabaseError
+    void Close() noexcept; // free statements, roll back, detach; never throws
+    bool Connected() const noexcept { return handle_ != 0; }
+
+    // Runs one statement outside any cursor (DDL, inserts) in its own transaction
+    // and commits it. For tools that build a register, never for the statement window.
+    void ExecuteImmediate(std::string_view sql);
+
+    // Creates a database file with the given SQL CREATE DATABASE statement text and
+    // leaves this object attached to it.
+    void CreateDatabase(std::string_view createStatement);
+
+    // Client library handles, for the classes of this folder.
+    unsigned int* handlePtr() noexcept { return &handle_; }
+
+private:
+    friend class Transaction;
+    friend class Query;
+    void Detach() noexcept;
+
+    unsigned int handle_ = 0;
+    std::set<Transaction*> transactions_;
+    std::set<Query*> queries_;
+};
+
+enum class TransactionMode {
+    ReadCommittedNoWait, // read_committed, rec_version, nowait: the statement window's transaction
+    Write, // concurrency, wait: used by tools that fill a register
+};
+
+class Transaction {
+public:
+    explicit Transaction(Database& db, TransactionMode mode = TransactionMode::ReadCommittedNoWait);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void Start(); // throws when the database is not connected
+    void Commit();
+    void Rollback() noexcept;
+    bool Active() const noexcept { return handle_ != 0; }
+    Database& database() noexcept { return *db_; }
+    unsigned int* handlePtr() noexcept { return &handle_; }
+
+private:
+    friend class Database;
+    void Detach() noexcept; // the database is closing
+    void RollbackQueries() noexcept;
+
+    Database* db_;
+    TransactionMode mode_;
+    unsigned int handle_ = 0;
+};
+
+// A prepared statement with its cursor. Parameters are set by name; columns are read
+// by the name the select list gives them (alias), without regard to case.
+class Query {
+public:
+    Query(Transaction& tr, std::string_view sql); // prepares; throws DatabaseError
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    const std::string& sql() const noexcept { return sql_; }
+
+    void SetNull(std::string_view name);
+    void SetInteger(std::string_view name, std::int32_t value);
+    void SetBigInt(std::string_view name, std::int64_t value);
+    void SetText(std::string_view name, std::string_view value);
+    void SetFloat(std::string_view name, double value);
+    std::size_t ParamCount() const noexcept;
+
+    void Open(); // executes; for a select, positions before the first row
+    bool Next(); // fetches the next row; false at the end
+    void Close() noexcept; // closes the cursor, keeps the statement prepared
+    bool IsOpen() const noexcept { return open_; }
+    bool Eof() const noexcept { return eof_; }
+
+    // Executes a statement without a result set (insert, update) in the transaction.
+    void Execute();
+
+    int FieldCount() const noexcept;
+    std::string FieldName(int index) const; // the alias name as the server gives it
+    int FieldIndex(std::string_view name) const; // -1 when absent
+    int FieldIndexOrThrow(std::string_view name) const; // UsageError when absent
+
+    bool IsNull(int index) const;
+    std::optional<std::int32_t> Integer(int index) const;
+    std::optional<std::int64_t> BigInt(int index) const;
+    std::optional<std::string> Text(int index) const;
+    std::optional<double> Float(int index) const;
+
+    // The reading rule: null reads as 0 or as the empty text.
+    std::int32_t AsInteger(std::string_view name) const;
+    std::int64_t AsBigInt(std::string_view name) const;
+    std::string AsString(std::string_view name) const;
+    double AsFloat(std::string_view name) const;
+    bool IsNull(std::string_view name) const { return IsNull(FieldIndexOrThrow(name)); }
+
+private:
+    friend class Database;
+    friend class Transaction;
+    void Release() noexcept; // frees the statement handle (database closing)
+    void CheckRow(int index) const;
+
+public:
+    struct Impl; // client handles and buffers, defined with the implementation
+
+private:
+    std::unique_ptr<Impl> impl_;
+    Transaction* tr_;
+    std::string sql_;
+    bool open_ = false;
+    bool eof_ = true;
+    bool hasRow_ = false;
+};
+
+// The client library's version string, for diagnostics.
+std::string ClientVersion();
+
+} // namespace zest::fb

@@ -1,0 +1,57 @@
+#pragma once
+// The register's statement catalogue: every SQL text that the statement writer sends,
+// exactly as it goes to the server. Statements that carry a name range or an id list
+// are assembled from the pieces below (see subjectlist.h for the subject lists).
+//
+// Named parameters: ":idp" and ":PID" are integers. The texts are plain ASCII.
+
+#include <string_view>
+
+namespace zest::reg {
+
+// Precinct names for the precinct table, in id order.
+extern const std::string_view PrecinctQuery;
+// Every current combination of form-of-use code, land-use code and soil class.
+extern const std::string_view ClassQuery;
+
+// Natural persons: head, surname range, plan and order.
+extern const std::string_view PersonListHead;
+extern const std::string_view PersonFromPrefix; // " and nzw >= '"
+extern const std::string_view PersonToPrefix; // " and nzw <= '"
+extern const std::string_view PersonListPlan;
+extern const std::string_view PersonListOrder;
+
+// Institutions: head, full-name range, plan and order (sorted by the short name).
+extern const std::string_view InstitutionListHead;
+extern const std::string_view NameFromPrefix; // " and npe >= '"
+extern const std::string_view NameToPrefix; // " and npe <= '"
+extern const std::string_view InstitutionListPlan;
+extern const std::string_view InstitutionListOrder;
+
+// Group subjects: head and order; the range pieces are those of the institutions.
+extern const std::string_view GroupListHead;
+extern const std::string_view GroupListOrder;
+
+// Closes a range condition.
+extern const std::string_view BoundClose; // "'"
+
+// The marriages of a man (:idp his OSOBY.ID): the couple's ID_PDM and the wife as Drugi.
+extern const std::string_view HusbandMarriagesQuery;
+// The marriages of a woman (:idp her OSOBY.ID): the couple's ID_PDM and the husband as Drugi.
+extern const std::string_view WifeMarriagesQuery;
+// A person's own subject id; "%d" stands for the person id.
+extern const std::string_view SpouseSubjectQuery;
+// Husband and wife of a couple (:idp the couple's ID_PDM).
+extern const std::string_view CoupleMembersQuery;
+// Members of a group subject (:idp the group's INNE_PODM.ID).
+extern const std::string_view GroupMembersQuery;
+// Member persons and member institutions; followed by a parenthesised id list.
+extern const std::string_view MemberPersonsHead;
+extern const std::string_view MemberInstitutionsHead;
+
+// One address with the names of its dictionaries (:PID the ADRESY.ID).
+extern const std::string_view AddressQuery;
+// Every current land use that a subject holds (:idp the subject's ID_PDM).
+extern const std::string_view HoldingsQuery;
+
+} // namespace zest::reg

@@ -1,0 +1,58 @@
+#pragma once
+// The statement window's hold on the register: one connection, its one transaction, and
+// what the start-up loads read through it (precinct names, land-use classes). No widgets:
+// the window and any command-line front end share it.
+
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "classmarks.h"
+#include "connection/database.h"
+#include "precincts.h"
+
+namespace zest {
+
+class StatementSession {
+public:
+    StatementSession();
+    ~StatementSession();
+    StatementSession(const StatementSession&) = delete;
+    StatementSession& operator=(const StatementSession&) = delete;
+
+    // The open connection serves these credentials: connected, and the database name,
+    // user name and password equal byte for byte. The role is not compared.
+    bool Matches(std::string_view database, std::string_view user, std::string_view password) const;
+
+    // Database name and the parameter list "user_name=..\r\nlc_ctype=WIN1250\r\n
+    // password=..\r\nsql_role_name=..". Call only while disconnected.
+    void SetConnectionParams(std::string_view database, std::string_view user, std::string_view password,
+        std::string_view role);
+
+    // Attaches; throws zest::fb::DatabaseError when the server refuses.
+    void Connect();
+    // Rolls the transaction back and detaches; frees every statement. Never throws.
+    void Disconnect() noexcept;
+    bool Connected() const noexcept { return IBDatabase1.Connected(); }
+
+    // Starts the window's transaction, then runs the start-up loads. Throws.
+    void StartTransactionAndLoad();
+
+    // Precinct names, then land-use classes, through the transaction; the class grid is
+    // reset to its header and one empty row first. Throws on any database error.
+    static void StartupLoads(fb::Transaction& tr, PrecinctTable& precincts, ClassGrid& classes);
+
+    // Disconnects every session that exists, for the library's unload when its windows
+    // can no longer be destroyed.
+    static void DisconnectAll() noexcept;
+
+    fb::Database IBDatabase1;
+    fb::Transaction IBTransaction1 { IBDatabase1, fb::TransactionMode::ReadCommittedNoWait };
+    PrecinctTable Precincts;
+    ClassGrid Classes;
+
+private:
+    static std::set<StatementSession*>& Live() noexcept;
+};
+
+} // namespace zest

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ibase.h>
+#include <unistd.h>
+
+#include "statement/connection/database.h"
+#include "statement/connection/reading.h"
+
+using namespace zest::fb;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string TempDbPath(const std::string& stem)
+{
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    fs::path p = fs::path(ZEST_TEST_TMP) / (stem + "-" + info->name() + "-" + std::to_string(getpid()) + ".fdb");
+    fs::remove(p);
+    return p.string();
+}
+
+// A scratch database with a few typed columns, removed after the test.
+class ScratchDatabase : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = TempDbPath("conn");
+        Database maker;
+        maker.CreateDatabase("CREATE DATABASE '" + path
+            + "' USER 'SYSDBA' PASSWORD 'x' PAGE_SIZE 8192 DEFAULT CHARACTER SET WIN1250");
+        maker.ExecuteImmediate("create table t (id integer, naz varchar(40), kod char(6), ud_nr double precision, "
+                               "big bigint, cena numeric(9,2))");
+        maker.ExecuteImmediate("insert into t values (1, 'Kowalski', 'AB', 0.5, 5000000000, 12.34)");
+        maker.ExecuteImmediate("insert into t values (2, '\xA3\xF3" "d\x9F', null, null, null, -0.05)");
+        maker.ExecuteImmediate("insert into t values (null, null, null, null, null, null)");
+        maker.ExecuteImmediate("grant select on t to public");
+        maker.Close();
+
+        db.DatabaseName = path;
+        db.SetParamsText("user_name=SYSDBA\r\nlc_ctype=WIN1250\r\npassword=x\r\nsql_role_name=");
+        db.Open();
+    }
+    void TearDown() override
+    {
+        db.Close();
+        fs::remove(path);
+    }
+
+    std::string path;
+    Database db;
+};
+
+TEST(ConnectionParams, ParsesLinesAndLooksUpValuesByName)
+{
+    Database db;
+    db.SetParamsText("user_name=ANNA\r\nlc_ctype=WIN1250\r\npassword=\r\nsql_role_name=KIEROWNIK");
+    ASSERT_EQ(db.Params.size(), 4u);
+    EXPECT_EQ(db.Params[1], "lc_ctype=WIN1250");
+    EXPECT_EQ(db.ParamValue("USER_NAME"), "ANNA");
+    EXPECT_EQ(db.ParamValue("password"), "");
+    EXPECT_EQ(db.ParamValue("sql_role_name"), "KIEROWNIK");
+    EXPECT_EQ(db.ParamValue("missing"), "");
+    // A value may itself hold '='.
+    db.SetParamsText("password=a=b");
+    EXPECT_EQ(db.ParamValue("password"), "a=b");
+}
+
+TEST(ConnectionErrors, MissingDatabaseCarriesServerMessageAndCode)
+{
+    Database db;
+    db.DatabaseName = TempDbPath("absent");
+    db.SetParamsText("user_name=SYSDBA\r\nlc_ctype=WIN1250\r\npassword=x\r\nsql_role_name=");
+    try {
+        db.Open();
+        FAIL() << "attaching a missing file must fail";
+    } catch (const DatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find(db.DatabaseName), std::string::npos) << e.what();
+        EXPECT_EQ(e.gdsCode(), isc_io_error);
+        EXPECT_FALSE(e.isPlanRejected());
+    }
+    EXPECT_FALSE(db.Connected());
+    // Nothing to start on a closed database.
+    Transaction tr(db);
+    EXPECT_THROW(tr.Start(), DatabaseError);
+}
+
+TEST_F(ScratchDatabase, ReadsColumnsByNameWithTheNullRule)
+{
+    Transaction tr(db);
+    tr.Start();
+    Query q(tr, "select id, naz as NAZWA, kod, ud_nr, big, cena from t order by id nulls last");
+    q.Open();
+    ASSERT_TRUE(q.Next());
+    EXPECT_EQ(q.AsInteger("ID"), 1);
+    EXPECT_EQ(q.AsString("nazwa"), "Kowalski");
+    EXPECT_EQ(q.AsString("KOD"), "AB    "); // fixed-width text is delivered as stored, untrimmed
+    EXPECT_DOUBLE_EQ(q.AsFloat("ud_nr"), 0.5);
+    EXPECT_EQ(q.AsBigInt("big"), 5000000000LL);
+    EXPECT_THROW(q.AsInteger("big"), std::runtime_error); // does not fit in 32 bits
+    EXPECT_EQ(q.AsString("cena"), "12.34");
+    EXPECT_EQ(q.AsString("id"), "1");
+
+    ASSERT_TRUE(q.Next());
+    EXPECT_EQ(q.AsString("NAZWA"), "\xA3\xF3" "d\x9F"); // Windows-1250 bytes unchanged
+    EXPECT_EQ(q.AsString("cena"), "-0.05");
+    EXPECT_EQ(q.AsInteger("kod"), 0); // null text read as an integer
+    EXPECT_EQ(q.AsString("kod"), "");
+
+    ASSERT_TRUE(q.Next());
+    EXPECT_TRUE(q.IsNull("id"));
+    EXPECT_EQ(q.AsInteger("id"), 0);
+    EXPECT_EQ(q.AsString("naz" "wa"), "");
+    EXPECT_EQ(q.AsFloat("ud_nr"), 0.0);
+    EXPECT_FALSE(q.Next());
+    EXPECT_TRUE(q.Eof());
+    EXPECT_THROW(q.AsInteger("id"), UsageError); // no current row
+}
+
+TEST_F(ScratchDatabase, UnknownColumnOrParameterIsAProgrammingError)
+{
+    Transaction tr(db);
+    tr.Start();
+    Query q(tr, "select id from t where id = :idp");
+    EXPECT_THROW(q.SetInteger("nope", 1), UsageError);
+    q.SetInteger("IDP", 1);
+    q.Open();
+    ASSERT_TRUE(q.Next());
+    EXPECT_THROW(q.AsString("naz"), UsageError);
+    EXPECT_EQ(q.FieldIndex("naz"), -1);
+}
+
+TEST_F(ScratchDatabase, RepeatedParameterIsBoundAtEveryPlaceAndReusedAcrossExecutions)
+{
+    Transaction tr(db);
+    tr.Start();
+    Query q(tr, "select naz from t where id = :idp union select kod from t where id = :idp");
+    EXPECT_EQ(q.ParamCount(), 2u);
+    for (int id : { 1, 2, 1 }) {
+        q.SetInteger("idp", id);
+        q.Open();
+        int rows = 0;
+        while (q.Next())
+            ++rows;
+        EXPECT_EQ(rows, 2) << "id " << id;
+    }
+    q.SetNull("idp");
+    q.Open();
+    EXPECT_FALSE(q.Next());
+}
+
+TEST_F(ScratchDatabase, TextParameterKeepsWindows1250Bytes)
+{
+    Transaction tr(db);
+    tr.Start();
+    Query q(tr, "select id from t where naz = :n");
+    q.SetText("n", "\xA3\xF3" "d\x9F");
+    q.Open();
+    ASSERT_TRUE(q.Next());
+    EXPECT_EQ(q.AsInteger("id"), 2);
+}
+
+TEST_F(ScratchDatabase, ServerErrorsCarryMessageAndCodes)
+{
+    Transaction tr(db);
+    tr.Start();
+    try {
+        Query q(tr, "select nothing from t");
+        FAIL();
+    } catch (const DatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("NOTHING"), std::string::npos) << e.what();
+        EXPECT_EQ(e.gdsCode(), isc_dsql_error);
+        EXPECT_EQ(e.sqlCode(), -206);
+        EXPECT_FALSE(e.isConnectionLost());
+    }
+    try {
+        Query q(tr, "select id from t plan (t index (no_such_idx))");
+        FAIL();
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.isPlanRejected()) << e.what();
+    }
+    // The transaction is still usable after a failed prepare.
+    Query ok(tr, "select count(*) as n from t");
+    ok.Open();
+    ASSERT_TRUE(ok.Next());
+    EXPECT_EQ(ok.AsInteger("n"), 3);
+}
+
+TEST_F(ScratchDatabase, CloseReleasesStatementsAndRollsBack)
+{
+    Transaction tr(db);
+    tr.Start();
+    Query q(tr, "select id from t");
+    q.Open();
+    ASSERT_TRUE(q.Next());
+    db.Close();
+    EXPECT_FALSE(db.Connected());
+    EXPECT_FALSE(tr.Active());
+    EXPECT_FALSE(q.IsOpen());
+    EXPECT_THROW(q.Open(), DatabaseError);
+    // Reopening works and old objects stay harmless until destroyed.
+    db.Open();
+    tr.Start();
+    Query again(tr, "select id from t where id = 2");
+    again.Open();
+    ASSERT_TRUE(again.Next());
+    EXPECT_EQ(again.AsInteger("id"), 2);
+}
+
+TEST_F(ScratchDatabase, RollbackClosesCursorsButKeepsStatementsPrepared)
+{
+    Transaction tr(db);
+    tr.Start();
+    Query q(tr, "select id from t where id = :idp");
+    q.SetInteger("idp", 1);
+    q.Open();
+    tr.Rollback();
+    EXPECT_FALSE(q.IsOpen());
+    EXPECT_THROW(q.Open(), DatabaseError); // no active transaction
+    tr.Start();
+    q.Open();
+    ASSERT_TRUE(q.Next());
+    EXPECT_EQ(q.AsInteger("id"), 1);
+}
+
+TEST(ReadingRule, NullsReadAsZeroAndEmptyAndLettersAreFirstBytes)
+{
+    EXPECT_EQ(ReadInteger(std::nullopt), 0);
+    EXPECT_EQ(ReadText(std::nullopt), "");
+    EXPECT_EQ(FirstLetter(""), '\0');
+    EXPECT_EQ(FirstLetter("Fizyczna"), 'F');
+    EXPECT_EQ(FirstLetter("\xAF"), '\xAF');
+}
+
+} // namespace
