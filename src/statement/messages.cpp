@@ -27,7 +27,7 @@ QString CaptionOf(QWidget* window)
 {
     if (window && !window->window()->windowTitle().isEmpty())
         return window->window()->windowTitle();
-    return QStringLiteral("Zestawienia");
+    return QString::fromUtf8("Zestawienia");
 }
 
 } // namespace
@@ -60,7 +60,7 @@ void ShowError(QWidget* window, const std::exception& error) noexcept
 void ShowUnknownError(QWidget* window) noexcept
 {
     try {
-        ShowMessageBox(window, CaptionOf(window), QStringLiteral("Nieznany błąd"), MessageIcon::Error);
+        ShowMessageBox(window, CaptionOf(window), QString::fromUtf8("Nieznany błąd"), MessageIcon::Error);
     } catch (...) {
     }
 }

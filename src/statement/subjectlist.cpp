@@ -1,10 +1,12 @@
 #include "subjectlist.h"
 
-#include "register/catalogue.h"
+#include "statement/register/catalogue.h"
 
-namespace zest {
+namespace zest
+{
 
-namespace {
+namespace
+{
 
 bool IsIdentifierByte(char c) noexcept
 {

@@ -7,9 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "connection/database.h"
+#include "statement/connection/database.h"
 
-namespace zest {
+namespace zest
+{
 
 // Index of the kind radio group: natural persons, institutions; any other value lists
 // group subjects.

@@ -5,7 +5,8 @@
 #include <span>
 #include <string_view>
 
-namespace zest::demo {
+namespace zest::demo
+{
 
 struct Surname {
     std::string_view male;

@@ -8,10 +8,11 @@
 #include <string>
 #include <string_view>
 
-#include "connection/database.h"
-#include "register/ddl.h"
+#include "statement/connection/database.h"
+#include "statement/register/ddl.h"
 
-namespace zest::demo {
+namespace zest::demo
+{
 
 struct DemoOptions {
     int subjects = 2000; // at least MinSubjects
@@ -41,14 +42,21 @@ struct DemoCounts {
 };
 
 // splitmix64: small, fast and identical everywhere (unlike the standard distributions).
-class SplitMix64 {
+class SplitMix64
+{
 public:
-    explicit SplitMix64(std::uint64_t seed) noexcept : state_(seed) { }
+    explicit SplitMix64(std::uint64_t seed) noexcept
+        : state_(seed)
+    {
+    }
     std::uint64_t Next() noexcept;
     // Uniform enough in [0, n) for n > 0.
     std::uint32_t Below(std::uint32_t n) noexcept { return static_cast<std::uint32_t>(Next() % n); }
     // Inclusive range.
-    int Between(int lo, int hi) noexcept { return lo + static_cast<int>(Below(static_cast<std::uint32_t>(hi - lo + 1))); }
+    int Between(int lo, int hi) noexcept
+    {
+        return lo + static_cast<int>(Below(static_cast<std::uint32_t>(hi - lo + 1)));
+    }
     // True with the given chance in per mille.
     bool Chance(int perMille) noexcept { return Below(1000) < static_cast<std::uint32_t>(perMille); }
 

@@ -30,7 +30,8 @@ bool DatabaseError::isPlanRejected() const noexcept
 {
     static constexpr std::int64_t plan[] = {
         isc_index_unused, // index cannot be used in the specified plan
-        isc_index_name, // index named in the plan does not exist
+        isc_indexname, // index named in the plan does not exist
+        isc_index_name,
         isc_no_stream_plan, // a stream is missing from the plan
         isc_stream_not_defined,
         isc_dsql_no_relation_alias, // the plan names a table beside its alias

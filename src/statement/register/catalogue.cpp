@@ -1,6 +1,7 @@
 #include "catalogue.h"
 
-namespace zest::reg {
+namespace zest::reg
+{
 
 const std::string_view PrecinctQuery = "select id, naz from obreby order by id";
 const std::string_view ClassQuery = "select distinct ofu, ozu, ozk from uzytki where status in (0,1) order by ozu, ozk";
@@ -10,7 +11,8 @@ const std::string_view PersonListHead
       "Podmioty.id_os and PODMIOTY.TYP = 'F'";
 const std::string_view PersonFromPrefix = " and nzw >= '";
 const std::string_view PersonToPrefix = " and nzw <= '";
-const std::string_view PersonListPlan = "  PLAN SORT (JOIN (osoby index (OSOBY_NZW_PIM_IDX),podmioty INDEX (typ_os_idx)))";
+const std::string_view PersonListPlan
+    = "  PLAN SORT (JOIN (osoby index (OSOBY_NZW_PIM_IDX),podmioty INDEX (typ_os_idx)))";
 const std::string_view PersonListOrder = " order by NZW,PIM,DIM";
 
 const std::string_view InstitutionListHead
@@ -51,7 +53,8 @@ const std::string_view GroupMembersQuery
     = "select id_pdm,id_os,typ from Podmioty p,inne_podm_pow i where i.id_inne=:idp and i.id_podm = p.id_pdm";
 const std::string_view MemberPersonsHead
     = "select nzw, pim, dim, oim, mim, RADR as idAD, NRL as NRL from OSOBY WHERE ID IN ";
-const std::string_view MemberInstitutionsHead = "select nsk, npe, RADR as idAD, NrLok as NRL from instytucje WHERE ID IN ";
+const std::string_view MemberInstitutionsHead
+    = "select nsk, npe, RADR as idAD, NrLok as NRL from instytucje WHERE ID IN ";
 
 const std::string_view AddressQuery = "select\n"
                                       " A.*,\n"

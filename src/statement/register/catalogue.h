@@ -7,7 +7,8 @@
 
 #include <string_view>
 
-namespace zest::reg {
+namespace zest::reg
+{
 
 // Precinct names for the precinct table, in id order.
 extern const std::string_view PrecinctQuery;

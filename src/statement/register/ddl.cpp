@@ -2,9 +2,11 @@
 
 #include <iterator>
 
-namespace zest::reg {
+namespace zest::reg
+{
 
-namespace {
+namespace
+{
 
 const char* const Tables[] = {
     "PODMIOTY",
@@ -105,8 +107,8 @@ std::vector<std::string> RegisterDdl()
 
 std::string CreateDatabaseSql(const std::string& path, const RegisterOptions& options)
 {
-    return "CREATE DATABASE " + Quoted(path) + " USER " + Quoted(options.user) + " PASSWORD "
-        + Quoted(options.password) + " PAGE_SIZE 8192 DEFAULT CHARACTER SET WIN1250";
+    return "CREATE DATABASE " + Quoted(path) + " USER " + Quoted(options.user) + " PASSWORD " + Quoted(options.password)
+        + " PAGE_SIZE 8192 DEFAULT CHARACTER SET WIN1250";
 }
 
 void ExecuteAll(fb::Database& db, const std::vector<std::string>& statements)

@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "connection/database.h"
+#include "statement/connection/database.h"
 
-namespace zest::reg {
+namespace zest::reg
+{
 
 // Tables with their primary keys.
 std::vector<std::string> RegisterTableDdl();

@@ -1,0 +1,80 @@
+// The two exports and the unload.
+#include "entrypoints.h"
+
+#include <QApplication>
+#include <QThread>
+#include <QWidget>
+#include <string>
+
+#include "librarystate.h"
+#include "statement/messages.h"
+#include "statement/session.h"
+#include "statement/tform1.h"
+
+namespace zest::plugin {
+
+namespace {
+
+std::string Copy(const char* text) { return text ? std::string(text) : std::string(); }
+
+bool OnGuiThread()
+{
+    const auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    return app && QThread::currentThread() == app->thread();
+}
+
+} // namespace
+
+void GetTypeName(const char** caption, std::int32_t* kind, std::uint32_t hostAppHandle) noexcept
+{
+    if (caption)
+        *caption = ActionCaption;
+    if (kind)
+        *kind = ActionKind;
+    State().Form = nullptr;
+    State().HostAppHandle = hostAppHandle;
+}
+
+void Analiza(const char* databaseName, const char* userName, const char* password, const char* roleName) noexcept
+{
+    if (!OnGuiThread())
+        return;
+    zest::ui::RunGuarded(nullptr, [&] {
+        const std::string database = Copy(databaseName);
+        const std::string user = Copy(userName);
+        const std::string pass = Copy(password);
+        const std::string role = Copy(roleName);
+        PluginState& state = State();
+        if (!state.Form) {
+            QWidget* owner = state.HostAppHandle ? QWidget::find(static_cast<WId>(state.HostAppHandle)) : nullptr;
+            state.Form = new TForm1(owner);
+            state.AllForms.emplace_back(state.Form);
+        }
+        TForm1* form = state.Form;
+        zest::ui::RunGuarded(form, [&] { form->OpenRegister(database, user, pass, role); });
+        form->show();
+        form->raise();
+        form->activateWindow();
+    });
+}
+
+void Load() noexcept
+{
+    State();
+    zest::StatementSession::DisconnectAll();
+}
+
+void Unload() noexcept
+{
+    PluginState& state = State();
+    if (OnGuiThread()) {
+        for (QPointer<TForm1>& form : state.AllForms)
+            delete form.data();
+    } else {
+        zest::StatementSession::DisconnectAll();
+    }
+    state.AllForms.clear();
+    state.Form = nullptr;
+}
+
+} // namespace zest::plugin

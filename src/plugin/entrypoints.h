@@ -1,0 +1,30 @@
+#pragma once
+// The work behind the two exports and the library's unload. None of these throws.
+
+#include <cstdint>
+
+namespace zest::plugin {
+
+// The caption of the one action the library offers.
+inline constexpr char ActionCaption[] = "Akcja - Mezvar";
+inline constexpr std::int32_t ActionKind = 1;
+
+// Hands out caption and kind (each only when its pointer is given), stores the host's
+// window handle and forgets the current statement window without closing it.
+void GetTypeName(const char** caption, std::int32_t* kind, std::uint32_t hostAppHandle) noexcept;
+
+// Copies the texts (a null pointer reads as empty text), creates the statement window
+// when there is none, connects unless the open connection serves the same database,
+// user and password, and shows the window. Errors end up in message boxes. Needs the
+// host's QApplication and its GUI thread; without them it does nothing.
+void Analiza(const char* databaseName, const char* userName, const char* password, const char* roleName) noexcept;
+
+// Creates the library-wide state at load, so that it outlives the unload handler
+// that is created right after it.
+void Load() noexcept;
+
+// Destroys every statement window (with its preview window and connection). When the
+// application object is already gone, only the connections are closed.
+void Unload() noexcept;
+
+} // namespace zest::plugin

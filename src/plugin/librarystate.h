@@ -1,0 +1,24 @@
+#pragma once
+// What the loaded library keeps between calls of its exports.
+
+#include <QPointer>
+#include <cstdint>
+#include <vector>
+
+class TForm1;
+
+namespace zest::plugin {
+
+struct PluginState {
+    // The host's main window, owner of the library's windows; 0 for none.
+    std::uint32_t HostAppHandle = 0;
+    // The statement window that Analiza reuses; cleared by GetTypeName.
+    QPointer<TForm1> Form;
+    // Every statement window made since load, forgotten ones included: unload
+    // destroys them all.
+    std::vector<QPointer<TForm1>> AllForms;
+};
+
+PluginState& State() noexcept;
+
+} // namespace zest::plugin

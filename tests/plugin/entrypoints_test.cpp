@@ -1,0 +1,184 @@
+// GetTypeName and Analiza as the host drives them, on embedded registers.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTableView>
+#include <filesystem>
+
+#include "messagerecorder.h"
+#include "plugin/entrypoints.h"
+#include "plugin/librarystate.h"
+#include "preview/twiz.h"
+#include "statement/tform1.h"
+#include "testregister.h"
+
+using zest::test::MessageRecorder;
+using zest::test::TestRegister;
+namespace plugin = zest::plugin;
+
+namespace {
+
+class EntryPointsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        reg = std::make_unique<TestRegister>("entry");
+        reg->Exec({ "insert into obreby values (1, 'Jeden')",
+            "insert into uzytki (id, ofu, ozu, ozk, status) values (1, 'R', 'R', 'I', 0)",
+            "insert into uzytki (id, ofu, ozu, ozk, status) values (2, 'Lz', 'Lz', null, 0)" });
+        plugin::GetTypeName(nullptr, nullptr, 0);
+    }
+    void TearDown() override { plugin::Unload(); }
+
+    void Analiza(const std::string& db, const char* user = "SYSDBA", const char* password = "x", const char* role = "")
+    {
+        plugin::Analiza(db.c_str(), user, password, role);
+    }
+    static TForm1* Form() { return plugin::State().Form; }
+    static QAbstractItemModel* Classes(TForm1* f) { return f->findChild<QTableView*>("ozu")->model(); }
+    // Changes the first class's mark the way the user does.
+    static void ToggleFirstMark(TForm1* f)
+    {
+        f->Session().Classes.SetText(1, zest::ClassGrid::ColMark, "Tak");
+        ASSERT_EQ(Classes(f)->index(0, 3).data().toString(), "Tak"); // Lz: default blank
+    }
+
+    MessageRecorder boxes;
+    std::unique_ptr<TestRegister> reg;
+};
+
+TEST_F(EntryPointsTest, GetTypeNameHandsOutCaptionAndKind)
+{
+    const char* caption = nullptr;
+    std::int32_t kind = 0;
+    plugin::GetTypeName(&caption, &kind, 0);
+    EXPECT_STREQ(caption, "Akcja - Mezvar");
+    EXPECT_EQ(kind, 1);
+}
+
+TEST_F(EntryPointsTest, SameCredentialsKeepTheConnectionAndTheMarks)
+{
+    Analiza(reg->path());
+    TForm1* form = Form();
+    ASSERT_TRUE(form && form->Session().Connected());
+    EXPECT_TRUE(form->isVisible());
+    ToggleFirstMark(form);
+    const unsigned handle = *form->Session().IBDatabase1.handlePtr();
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+
+    Analiza(reg->path(), "SYSDBA", "x", "INNA_ROLA");
+    EXPECT_EQ(Form(), form);
+    EXPECT_TRUE(form->isVisible()); // shown again after the user closed it
+    EXPECT_EQ(*form->Session().IBDatabase1.handlePtr(), handle);
+    EXPECT_EQ(form->Session().IBDatabase1.ParamValue("sql_role_name"), ""); // the old role stays
+    EXPECT_EQ(Classes(form)->index(0, 3).data().toString(), "Tak");
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(EntryPointsTest, AnotherPasswordOrDatabaseSpellingReconnectsWithDefaultMarks)
+{
+    // A second name for the same file that differs from the first only in letter case.
+    namespace fs = std::filesystem;
+    const fs::path real = reg->path();
+    fs::path other = real;
+    other.replace_filename(real.stem().string() + ".FDB");
+    fs::create_symlink(real, other);
+
+    Analiza(reg->path());
+    TForm1* form = Form();
+    ToggleFirstMark(form);
+    Analiza(reg->path(), "SYSDBA", "y");
+    ASSERT_TRUE(form->Session().Connected());
+    EXPECT_EQ(form->Session().IBDatabase1.ParamValue("password"), "y");
+    EXPECT_EQ(Classes(form)->index(0, 3).data().toString(), "   ");
+
+    ToggleFirstMark(form);
+    Analiza(other.string(), "SYSDBA", "y");
+    ASSERT_TRUE(form->Session().Connected());
+    EXPECT_EQ(form->Session().IBDatabase1.DatabaseName, other.string());
+    EXPECT_EQ(Classes(form)->index(0, 3).data().toString(), "   ");
+    EXPECT_TRUE(boxes.boxes.empty());
+    fs::remove(other);
+}
+
+TEST_F(EntryPointsTest, FailedReconnectKeepsTheButtonsEnabled)
+{
+    Analiza(reg->path());
+    Analiza(zest::test::UniqueTempPath("entry-absent"));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_FALSE(Form()->Session().Connected());
+    EXPECT_TRUE(Form()->findChild<QPushButton*>("Button7")->isEnabled());
+    EXPECT_TRUE(Form()->isVisible());
+}
+
+TEST_F(EntryPointsTest, GetTypeNameAgainMakesTheNextAnalizaOpenANewWindow)
+{
+    Analiza(reg->path());
+    QPointer<TForm1> first = Form();
+    QPointer<Twiz> firstWiz = first->wiz();
+    plugin::GetTypeName(nullptr, nullptr, 0);
+    EXPECT_EQ(Form(), nullptr);
+    EXPECT_TRUE(first->isVisible()); // forgotten, not closed
+
+    Analiza(reg->path());
+    TForm1* second = Form();
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second, first.data());
+    EXPECT_NE(second->wiz(), firstWiz.data());
+    EXPECT_TRUE(second->Session().Connected());
+    EXPECT_TRUE(first->Session().Connected());
+    EXPECT_EQ(plugin::State().AllForms.size(), 2u);
+
+    plugin::Unload();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_TRUE(firstWiz.isNull());
+    EXPECT_TRUE(plugin::State().AllForms.empty());
+}
+
+TEST_F(EntryPointsTest, MissingTableAfterConnectingIsShownAndNotPassedOn)
+{
+    reg->Exec("drop table obreby");
+    Analiza(reg->path()); // noexcept: an escaping error would end the test run
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].Caption, "Zestawienia");
+    EXPECT_TRUE(boxes.boxes[0].Text.contains("OBREBY", Qt::CaseInsensitive)) << boxes.boxes[0].Text.toStdString();
+    TForm1* form = Form();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->Session().Connected());
+    EXPECT_FALSE(form->findChild<QPushButton*>("Button5")->isEnabled());
+}
+
+TEST_F(EntryPointsTest, NullTextsReadAsEmpty)
+{
+    plugin::Analiza(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].Caption, QString::fromUtf8("Połączenie z bazą "));
+}
+
+TEST_F(EntryPointsTest, WindowsAreOwnedByTheHostWindow)
+{
+    QMainWindow host;
+    host.show();
+    plugin::GetTypeName(nullptr, nullptr, static_cast<std::uint32_t>(host.winId()));
+    Analiza(reg->path());
+    TForm1* form = Form();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->parentWidget(), &host);
+    EXPECT_TRUE(form->isWindow());
+    EXPECT_EQ(form->wiz()->parentWidget(), &host);
+    EXPECT_TRUE(form->wiz()->isWindow());
+    plugin::Unload(); // before the host window goes
+}
+
+TEST_F(EntryPointsTest, UnloadWithoutAnalizaDoesNothing)
+{
+    plugin::Unload();
+    plugin::Unload();
+    EXPECT_EQ(Form(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,156 @@
+// The statement window's connection and start-up loads, on an embedded register.
+#include <gtest/gtest.h>
+
+#include "statement/session.h"
+#include "testregister.h"
+
+using zest::ClassGrid;
+using zest::StatementSession;
+using zest::test::TestRegister;
+
+namespace {
+
+TEST(SessionParamsTest, ParameterListIsTheFourLines)
+{
+    StatementSession s;
+    s.SetConnectionParams("/db/reg.fdb", "JAN", "tajne", "");
+    EXPECT_EQ(s.IBDatabase1.DatabaseName, "/db/reg.fdb");
+    EXPECT_EQ(s.IBDatabase1.Params,
+        (std::vector<std::string> { "user_name=JAN", "lc_ctype=WIN1250", "password=tajne", "sql_role_name=" }));
+    s.SetConnectionParams("/db/b.fdb", "", "", "KIEROWNIK");
+    EXPECT_EQ(s.IBDatabase1.Params,
+        (std::vector<std::string> { "user_name=", "lc_ctype=WIN1250", "password=", "sql_role_name=KIEROWNIK" }));
+}
+
+class SessionTest : public testing::Test {
+protected:
+    void Connect(const TestRegister& r, const std::string& password = "x")
+    {
+        session.SetConnectionParams(r.path(), "SYSDBA", password, "");
+        session.Connect();
+        session.StartTransactionAndLoad();
+    }
+    StatementSession session;
+};
+
+TEST_F(SessionTest, LoadsPrecinctsAndClassesWithDefaultMarks)
+{
+    TestRegister r("session-loads");
+    r.Exec({ "insert into obreby values (2, 'Kra\x9Cnik')", "insert into obreby values (1, null)",
+        "insert into uzytki (id, ofu, ozu, ozk, status) values (1, 'R', 'R', 'IIIa', 0)",
+        "insert into uzytki (id, ofu, ozu, ozk, status) values (2, 'Lz', 'Lz', 'V', 1)",
+        "insert into uzytki (id, ofu, ozu, ozk, status) values (3, 'R', 'R', 'IIIa', 1)",
+        "insert into uzytki (id, ofu, ozu, ozk, status) values (4, 'W', 'Ws', null, 2)",
+        "insert into uzytki (id, ofu, ozu, ozk, status) values (5, 'B', '\xA3', 'IV', 0)" });
+    Connect(r);
+    ASSERT_TRUE(session.IBTransaction1.Active());
+    ASSERT_EQ(session.Precincts.Count(), 2);
+    EXPECT_EQ(session.Precincts.Slots()[0].Id, 1);
+    EXPECT_EQ(session.Precincts.Lookup(1), "");
+    EXPECT_EQ(session.Precincts.Lookup(2), "Kra\x9Cnik");
+
+    const ClassGrid& g = session.Classes;
+    ASSERT_EQ(g.RowCount(), 4); // header, Lz, R, Ł (status 2 left out, duplicate once)
+    EXPECT_EQ(g.Text(1, ClassGrid::ColOzu), "Lz");
+    EXPECT_EQ(g.Text(1, ClassGrid::ColKlasa), "V");
+    EXPECT_EQ(g.Text(1, ClassGrid::ColMark), "   ");
+    EXPECT_EQ(g.Text(2, ClassGrid::ColOzu), "R");
+    EXPECT_EQ(g.Text(2, ClassGrid::ColOfu), "R");
+    EXPECT_EQ(g.Text(2, ClassGrid::ColMark), "Tak");
+    EXPECT_EQ(g.Text(3, ClassGrid::ColOzu), "\xA3");
+    EXPECT_EQ(g.Text(3, ClassGrid::ColOfu), "B");
+    EXPECT_EQ(g.Text(3, ClassGrid::ColMark), "Tak");
+}
+
+TEST_F(SessionTest, NoCurrentLandUseKeepsHeaderAndOneEmptyRow)
+{
+    TestRegister r("session-noclasses");
+    r.Exec("insert into uzytki (id, ofu, ozu, ozk, status) values (1, 'R', 'R', 'I', 3)");
+    session.Classes.Add("x", "R", "y"); // left over from an earlier connection
+    Connect(r);
+    EXPECT_EQ(session.Precincts.Count(), 0);
+    EXPECT_EQ(session.Precincts.Lookup(0), "");
+    ASSERT_EQ(session.Classes.RowCount(), 2);
+    for (int c = 0; c < ClassGrid::ColumnCount; ++c)
+        EXPECT_EQ(session.Classes.Text(1, c), "");
+}
+
+TEST_F(SessionTest, NullCodesGiveEmptyCells)
+{
+    TestRegister r("session-nulls");
+    r.Exec("insert into uzytki (id, ofu, ozu, ozk, status) values (1, null, null, null, 0)");
+    Connect(r);
+    ASSERT_EQ(session.Classes.RowCount(), 2);
+    EXPECT_EQ(session.Classes.Text(1, ClassGrid::ColOzu), "");
+    EXPECT_EQ(session.Classes.Text(1, ClassGrid::ColKlasa), "");
+    EXPECT_EQ(session.Classes.Text(1, ClassGrid::ColOfu), "");
+    EXPECT_EQ(session.Classes.Text(1, ClassGrid::ColMark), "   ");
+}
+
+TEST_F(SessionTest, HoldsEveryPrecinctBeyondAThousandAndForgetsThemOnReconnect)
+{
+    TestRegister many("session-many");
+    many.Exec("execute block as declare i integer = 1; begin while (i <= 1200) do begin "
+              "insert into obreby values (:i, 'O' || :i); i = i + 1; end end");
+    TestRegister few("session-few");
+    few.Exec("insert into obreby values (7, 'Siedem')");
+
+    Connect(many);
+    EXPECT_EQ(session.Precincts.Count(), 1200);
+    EXPECT_EQ(session.Precincts.Lookup(1001), "O1001");
+    EXPECT_EQ(session.Precincts.Lookup(1200), "O1200");
+
+    session.Disconnect();
+    EXPECT_FALSE(session.Connected());
+    Connect(few);
+    EXPECT_EQ(session.Precincts.Count(), 1);
+    EXPECT_EQ(session.Precincts.Lookup(7), "Siedem");
+    EXPECT_EQ(session.Precincts.Lookup(1001), "");
+}
+
+TEST_F(SessionTest, MatchesComparesDatabaseUserAndPasswordOnly)
+{
+    TestRegister r("session-matches");
+    EXPECT_FALSE(session.Matches(r.path(), "SYSDBA", "x")); // nothing connected
+    session.SetConnectionParams(r.path(), "SYSDBA", "x", "ROLA");
+    session.Connect();
+    EXPECT_TRUE(session.Matches(r.path(), "SYSDBA", "x"));
+    EXPECT_FALSE(session.Matches(r.path(), "SYSDBA", "X"));
+    EXPECT_FALSE(session.Matches(r.path(), "sysdba", "x"));
+    std::string upper = r.path();
+    upper.back() = 'B'; // ".fdB"
+    EXPECT_FALSE(session.Matches(upper, "SYSDBA", "x"));
+    EXPECT_FALSE(session.Matches(r.path() + " ", "SYSDBA", "x"));
+    session.Disconnect();
+    EXPECT_FALSE(session.Matches(r.path(), "SYSDBA", "x"));
+}
+
+TEST_F(SessionTest, MissingTableFailsTheLoadsAfterConnecting)
+{
+    TestRegister r("session-noobreby");
+    r.Exec("drop table obreby");
+    session.SetConnectionParams(r.path(), "SYSDBA", "x", "");
+    session.Connect();
+    EXPECT_THROW(session.StartTransactionAndLoad(), zest::fb::DatabaseError);
+}
+
+TEST_F(SessionTest, RefusedConnectionThrowsAndStaysDisconnected)
+{
+    session.SetConnectionParams(zest::test::UniqueTempPath("session-absent"), "SYSDBA", "x", "");
+    EXPECT_THROW(session.Connect(), zest::fb::DatabaseError);
+    EXPECT_FALSE(session.Connected());
+}
+
+TEST_F(SessionTest, DisconnectAllClosesEveryLiveSession)
+{
+    TestRegister r("session-all");
+    StatementSession other;
+    Connect(r);
+    other.SetConnectionParams(r.path(), "SYSDBA", "x", "");
+    other.Connect();
+    StatementSession::DisconnectAll();
+    EXPECT_FALSE(session.Connected());
+    EXPECT_FALSE(other.Connected());
+}
+
+} // namespace

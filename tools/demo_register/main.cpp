@@ -1,0 +1,163 @@
+// zestawienia-demo-register: writes a demo land register for trying the statements out.
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "demoregister.h"
+
+namespace
+{
+
+constexpr const char* Usage = "usage: zestawienia-demo-register PATH [--subjects N] [--seed S] [--force]\n"
+                              "                                  [--user NAME] [--password TEXT]\n"
+                              "  PATH        a new database file, or host:path for a server\n"
+                              "  --subjects  number of register subjects (default 2000)\n"
+                              "  --seed      seed of the generator (default 1); the same seed gives the same register\n"
+                              "  --force     replace an existing file\n"
+                              "  --user, --password  credentials for a server (default SYSDBA, x)\n";
+
+struct Arguments {
+    std::string path;
+    zest::demo::DemoOptions demo;
+    zest::reg::RegisterOptions access;
+    bool force = false;
+    bool help = false;
+};
+
+template <typename T> std::optional<T> ParseNumber(std::string_view text)
+{
+    T value {};
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// Throws std::invalid_argument with the message for the user.
+Arguments Parse(int argc, char** argv)
+{
+    Arguments args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        auto value = [&]() -> std::string_view {
+            if (i + 1 >= argc)
+                throw std::invalid_argument(std::string(arg) + " needs a value");
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            args.help = true;
+            return args;
+        }
+        if (arg == "--subjects") {
+            const auto text = value();
+            const auto n = ParseNumber<int>(text);
+            if (!n || *n < zest::demo::MinSubjects || *n > zest::demo::MaxSubjects)
+                throw std::invalid_argument("--subjects must be a whole number from "
+                    + std::to_string(zest::demo::MinSubjects) + " to " + std::to_string(zest::demo::MaxSubjects)
+                    + ", not '" + std::string(text) + "'");
+            args.demo.subjects = *n;
+        } else if (arg == "--seed") {
+            const auto text = value();
+            const auto s = ParseNumber<std::uint64_t>(text);
+            if (!s)
+                throw std::invalid_argument(
+                    "--seed must be a non-negative whole number, not '" + std::string(text) + "'");
+            args.demo.seed = *s;
+        } else if (arg == "--force") {
+            args.force = true;
+        } else if (arg == "--user") {
+            args.access.user = value();
+        } else if (arg == "--password") {
+            args.access.password = value();
+        } else if (arg.starts_with("-") && arg.size() > 1) {
+            throw std::invalid_argument("unknown option " + std::string(arg));
+        } else if (args.path.empty()) {
+            args.path = arg;
+        } else {
+            throw std::invalid_argument("only one PATH may be given");
+        }
+    }
+    if (args.path.empty())
+        throw std::invalid_argument("PATH is missing");
+    return args;
+}
+
+// "host:path" (a colon before any slash, and not a lone drive letter) goes to a server.
+bool IsServerPath(const std::string& path)
+{
+    const auto colon = path.find(':');
+    return colon != std::string::npos && colon > 1 && path.find('/') > colon;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Arguments args;
+    try {
+        args = Parse(argc, argv);
+    } catch (const std::invalid_argument& e) {
+        std::fprintf(stderr, "zestawienia-demo-register: %s\n%s", e.what(), Usage);
+        return 2;
+    }
+    if (args.help) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+
+    const bool local = !IsServerPath(args.path);
+    if (local) {
+        std::error_code ec;
+        if (std::filesystem::exists(args.path, ec)) {
+            if (!args.force) {
+                std::fprintf(stderr, "zestawienia-demo-register: %s already exists; use --force to replace it\n",
+                    args.path.c_str());
+                return 1;
+            }
+            if (!std::filesystem::remove(args.path, ec)) {
+                std::fprintf(stderr, "zestawienia-demo-register: cannot remove %s: %s\n", args.path.c_str(),
+                    ec.message().c_str());
+                return 1;
+            }
+        }
+    }
+
+    bool created = false;
+    try {
+        const auto start = std::chrono::steady_clock::now();
+        zest::fb::Database db;
+        zest::demo::DemoCounts counts;
+        try {
+            counts = zest::demo::CreateDemoRegister(db, args.path, args.demo, args.access);
+        } catch (...) {
+            created = db.Connected();
+            throw;
+        }
+        db.Close();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        std::printf("%s: %d subjects (%d persons, %d couples, %d institutions, %d groups with %d members)\n",
+            args.path.c_str(), counts.subjects, counts.persons, counts.couples, counts.institutions, counts.groups,
+            counts.groupMembers);
+        std::printf("  %d addresses, %d dictionary rows, %d precincts\n", counts.addresses, counts.dictionaryRows,
+            counts.precincts);
+        std::printf("  %d units, %d shares, %d parcels, %d land uses\n", counts.units, counts.shares, counts.parcels,
+            counts.landUses);
+        std::printf("  %d rows in %.1f s (seed %llu)\n", counts.Total(), took.count(),
+            static_cast<unsigned long long>(args.demo.seed));
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "zestawienia-demo-register: %s\n", e.what());
+        // A register left half filled is of no use; the database is detached by now.
+        if (local && created) {
+            std::error_code ec;
+            std::filesystem::remove(args.path, ec);
+        }
+        return 1;
+    }
+}

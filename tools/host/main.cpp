@@ -1,0 +1,108 @@
+// zestawienia-host: loads the plug-in the way the register program does, calls
+// GetTypeName once, offers the action in a menu and calls Analiza for it.
+//
+//   zestawienia-host [--plugin PATH] [--database DB] [--user U] [--password P]
+//                    [--role R] [--open] [--screenshot FILE]
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QLibrary>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStringDecoder>
+#include <QTimer>
+#include <cstdio>
+
+#include "plugin/exports.h"
+
+namespace {
+
+QString FromWin1250(const char* text)
+{
+    QStringDecoder decoder("windows-1250");
+    return decoder.isValid() ? decoder.decode(QByteArrayView(text)) : QString::fromLatin1(text);
+}
+
+struct Plugin {
+    QLibrary library;
+    GetTypeNameFn getTypeName = nullptr;
+    AnalizaFn analiza = nullptr;
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("zestawienia-host");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Loads the statements plug-in and offers its action.");
+    parser.addHelpOption();
+    const QCommandLineOption pluginOpt("plugin", "Plug-in library to load.", "PATH", ZEST_DEFAULT_PLUGIN);
+    const QCommandLineOption databaseOpt("database", "Register database (path or host:path).", "DB");
+    const QCommandLineOption userOpt("user", "User name.", "U", "SYSDBA");
+    const QCommandLineOption passwordOpt("password", "Password.", "P", "masterkey");
+    const QCommandLineOption roleOpt("role", "SQL role.", "R", "");
+    const QCommandLineOption openOpt("open", "Start the action right after start-up.");
+    const QCommandLineOption shotOpt("screenshot", "With --open: grab the screen to FILE and quit.", "FILE");
+    parser.addOptions({ pluginOpt, databaseOpt, userOpt, passwordOpt, roleOpt, openOpt, shotOpt });
+    parser.process(app);
+
+    Plugin plugin;
+    plugin.library.setFileName(parser.value(pluginOpt));
+    if (!plugin.library.load()) {
+        std::fprintf(stderr, "cannot load %s: %s\n", qPrintable(plugin.library.fileName()),
+            qPrintable(plugin.library.errorString()));
+        return 1;
+    }
+    plugin.getTypeName = reinterpret_cast<GetTypeNameFn>(plugin.library.resolve("GetTypeName"));
+    plugin.analiza = reinterpret_cast<AnalizaFn>(plugin.library.resolve("Analiza"));
+    if (!plugin.getTypeName || !plugin.analiza) {
+        std::fprintf(stderr, "%s does not export GetTypeName and Analiza\n", qPrintable(plugin.library.fileName()));
+        return 1;
+    }
+
+    QMainWindow window;
+    window.setWindowTitle("Rejestr - zestawienia-host");
+    window.resize(900, 700);
+    window.show();
+
+    const char* caption = nullptr;
+    std::int32_t kind = 0;
+    plugin.getTypeName(&caption, &kind, static_cast<std::uint32_t>(window.winId()));
+    QMenu* menu = window.menuBar()->addMenu("Akcje");
+
+    // The texts go to the plug-in as Windows-1250 bytes, as the register program keeps them.
+    QStringEncoder encoder("windows-1250");
+    const QByteArray database = encoder.encode(parser.value(databaseOpt));
+    const QByteArray user = encoder.encode(parser.value(userOpt));
+    const QByteArray password = encoder.encode(parser.value(passwordOpt));
+    const QByteArray role = encoder.encode(parser.value(roleOpt));
+    const auto runAction = [&] {
+        plugin.analiza(0, database.constData(), user.constData(), password.constData(), role.constData(), 0);
+    };
+    QObject::connect(menu->addAction(FromWin1250(caption ? caption : "")), &QAction::triggered, &window, runAction);
+
+    if (parser.isSet(openOpt))
+        QTimer::singleShot(0, &window, runAction);
+    if (parser.isSet(shotOpt)) {
+        const QString file = parser.value(shotOpt);
+        QTimer::singleShot(1500, &app, [file] {
+            QScreen* screen = QGuiApplication::primaryScreen();
+            const bool saved = screen && screen->grabWindow(0).save(file);
+            if (!saved)
+                std::fprintf(stderr, "cannot save the screenshot to %s\n", qPrintable(file));
+            QApplication::exit(saved ? 0 : 1);
+        });
+    }
+
+    const int rc = app.exec();
+    // Let deferred deletions and pending events of the plug-in's windows run first.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    plugin.library.unload();
+    return rc;
+}
