@@ -11,11 +11,16 @@
 #include "statement/session.h"
 #include "statement/tform1.h"
 
-namespace zest::plugin {
+namespace zest::plugin
+{
 
-namespace {
+namespace
+{
 
-std::string Copy(const char* text) { return text ? std::string(text) : std::string(); }
+std::string Copy(const char* text)
+{
+    return text ? std::string(text) : std::string();
+}
 
 bool OnGuiThread()
 {

@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-namespace zest::plugin {
+namespace zest::plugin
+{
 
 // The caption of the one action the library offers.
 inline constexpr char ActionCaption[] = "Akcja - Mezvar";

@@ -17,7 +17,8 @@ ZEST_EXPORT void ZEST_CALL Analiza(std::int32_t /*reserved1*/, const char* datab
 }
 }
 
-namespace {
+namespace
+{
 
 // Runs when the library is unloaded (or at process exit if it never is).
 struct UnloadHandler {

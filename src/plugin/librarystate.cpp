@@ -3,7 +3,8 @@
 
 #include "statement/tform1.h"
 
-namespace zest::plugin {
+namespace zest::plugin
+{
 
 PluginState& State() noexcept
 {

@@ -7,7 +7,8 @@
 
 class TForm1;
 
-namespace zest::plugin {
+namespace zest::plugin
+{
 
 struct PluginState {
     // The host's main window, owner of the library's windows; 0 for none.

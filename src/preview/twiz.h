@@ -5,11 +5,13 @@
 #include <QWidget>
 #include <memory>
 
-namespace Ui {
+namespace Ui
+{
 class Twiz;
 }
 
-class Twiz : public QWidget {
+class Twiz : public QWidget
+{
     Q_OBJECT
 public:
     // `owner`: the host's window that owns the library's windows, or none.

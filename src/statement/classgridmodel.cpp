@@ -3,7 +3,8 @@
 
 #include "wintext.h"
 
-namespace zest::ui {
+namespace zest::ui
+{
 
 ClassGridModel::ClassGridModel(zest::ClassGrid& grid, QObject* parent)
     : QAbstractTableModel(parent)
@@ -23,7 +24,8 @@ int ClassGridModel::columnCount(const QModelIndex& parent) const
 
 QVariant ClassGridModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    if (!index.isValid() || role != Qt::DisplayRole || index.row() + 1 >= grid_.RowCount()
+        || index.column() >= zest::ClassGrid::ColumnCount)
         return {};
     return FromWin1250(grid_.Text(index.row() + 1, index.column()));
 }

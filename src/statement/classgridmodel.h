@@ -6,9 +6,11 @@
 
 #include "classmarks.h"
 
-namespace zest::ui {
+namespace zest::ui
+{
 
-class ClassGridModel : public QAbstractTableModel {
+class ClassGridModel : public QAbstractTableModel
+{
     Q_OBJECT
 public:
     ClassGridModel(zest::ClassGrid& grid, QObject* parent = nullptr);

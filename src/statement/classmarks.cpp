@@ -1,9 +1,11 @@
 // Land-use class marks.
 #include "classmarks.h"
 
-namespace zest {
+namespace zest
+{
 
-namespace {
+namespace
+{
 constexpr char LetterLStroke = '\xA3'; // "Ł" in Windows-1250
 }
 

@@ -10,7 +10,8 @@
 #include <string_view>
 #include <vector>
 
-namespace zest {
+namespace zest
+{
 
 // The mark of a class that counts towards the selected area.
 inline constexpr std::string_view MarkYes = "Tak";
@@ -21,7 +22,8 @@ inline constexpr std::string_view MarkNo = "   ";
 // "Tak" when the code contains "R", "Ps" or "Ł", or is exactly "Wsr" or "W".
 std::string DefaultMark(std::string_view ozu);
 
-class ClassGrid {
+class ClassGrid
+{
 public:
     enum Column { ColOzu = 0, ColKlasa = 1, ColOfu = 2, ColMark = 3, ColumnCount = 4 };
     using Row = std::array<std::string, ColumnCount>;

@@ -6,9 +6,11 @@
 
 #include "wintext.h"
 
-namespace zest::ui {
+namespace zest::ui
+{
 
-namespace {
+namespace
+{
 
 MessageBoxHook& Hook()
 {

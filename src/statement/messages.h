@@ -9,7 +9,8 @@
 
 class QWidget;
 
-namespace zest::ui {
+namespace zest::ui
+{
 
 enum class MessageIcon { None, Error };
 

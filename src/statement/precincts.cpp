@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-namespace zest {
+namespace zest
+{
 
 const std::string& PrecinctTable::Lookup(std::int32_t id) const noexcept
 {

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-namespace zest {
+namespace zest
+{
 
-class PrecinctTable {
+class PrecinctTable
+{
 public:
     struct Slot {
         std::int32_t Id = 0;

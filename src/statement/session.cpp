@@ -3,9 +3,13 @@
 
 #include "register/catalogue.h"
 
-namespace zest {
+namespace zest
+{
 
-StatementSession::StatementSession() { Live().insert(this); }
+StatementSession::StatementSession()
+{
+    Live().insert(this);
+}
 
 StatementSession::~StatementSession()
 {
@@ -31,8 +35,8 @@ bool StatementSession::Matches(std::string_view database, std::string_view user,
         && IBDatabase1.ParamValue("password") == password;
 }
 
-void StatementSession::SetConnectionParams(std::string_view database, std::string_view user,
-    std::string_view password, std::string_view role)
+void StatementSession::SetConnectionParams(
+    std::string_view database, std::string_view user, std::string_view password, std::string_view role)
 {
     IBDatabase1.DatabaseName = std::string(database);
     IBDatabase1.Params.clear();
@@ -44,7 +48,10 @@ void StatementSession::SetConnectionParams(std::string_view database, std::strin
     IBDatabase1.SetParamsText(text);
 }
 
-void StatementSession::Connect() { IBDatabase1.Open(); }
+void StatementSession::Connect()
+{
+    IBDatabase1.Open();
+}
 
 void StatementSession::Disconnect() noexcept
 {

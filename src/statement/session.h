@@ -11,9 +11,11 @@
 #include "connection/database.h"
 #include "precincts.h"
 
-namespace zest {
+namespace zest
+{
 
-class StatementSession {
+class StatementSession
+{
 public:
     StatementSession();
     ~StatementSession();
@@ -26,8 +28,8 @@ public:
 
     // Database name and the parameter list "user_name=..\r\nlc_ctype=WIN1250\r\n
     // password=..\r\nsql_role_name=..". Call only while disconnected.
-    void SetConnectionParams(std::string_view database, std::string_view user, std::string_view password,
-        std::string_view role);
+    void SetConnectionParams(
+        std::string_view database, std::string_view user, std::string_view password, std::string_view role);
 
     // Attaches; throws zest::fb::DatabaseError when the server refuses.
     void Connect();

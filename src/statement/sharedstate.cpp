@@ -1,7 +1,8 @@
 // The library-wide values.
 #include "sharedstate.h"
 
-namespace zest {
+namespace zest
+{
 
 LibraryState& Library() noexcept
 {

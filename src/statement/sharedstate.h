@@ -1,14 +1,16 @@
 #pragma once
 // The values that the whole library shares while it is loaded: the area threshold that
-// the edit sPowUZ sets and the selected area of the subject being reported.
+// the edit sPowUZ sets, the selected area of the subject being reported, and the lines
+// of that subject's statement.
 
-#include <cstdint>
+#include "linebuffer.h"
 
-namespace zest {
+namespace zest
+{
 
 struct LibraryState {
-    std::int32_t AreaThreshold = 10000; // square metres
-    std::int32_t SelectedAreaSum = 0; // square metres, per subject
+    AreaState Area; // AreaThreshold (10000 from load) and SelectedAreaSum
+    LineBuffer Lines { Area };
 };
 
 // The one instance of the loaded library.

@@ -12,14 +12,16 @@
 #include "windowowner.h"
 #include "wintext.h"
 
-namespace {
+namespace
+{
 
 // The designed font; where it is missing, one of the same metrics rather than the
 // wider default sans serif.
 QFont DesignedFont()
 {
     QFont font;
-    font.setFamilies({ QString::fromUtf8("MS Sans Serif"), QString::fromUtf8("Liberation Sans"), QString::fromUtf8("Arial") });
+    font.setFamilies(
+        { QString::fromUtf8("MS Sans Serif"), QString::fromUtf8("Liberation Sans"), QString::fromUtf8("Arial") });
     font.setPixelSize(11);
     return font;
 }
@@ -36,7 +38,10 @@ TForm1::TForm1(QWidget* owner)
     FormCreate(owner);
 }
 
-TForm1::~TForm1() { FormDestroy(); }
+TForm1::~TForm1()
+{
+    FormDestroy();
+}
 
 void TForm1::FormCreate(QWidget* owner)
 {
@@ -63,6 +68,10 @@ void TForm1::FormCreate(QWidget* owner)
 
 void TForm1::FormDestroy() noexcept
 {
+    // The grid's model reads the session's classes: both go before the session does.
+    ui->ozu->setModel(nullptr);
+    delete classModel_;
+    classModel_ = nullptr;
     delete wiz_.data();
     session_->Disconnect();
 }
@@ -84,9 +93,15 @@ void TForm1::SetUpClassGrid()
     rows->setDefaultSectionSize(ClassRowHeight);
 }
 
-Twiz* TForm1::wiz() const noexcept { return wiz_; }
+Twiz* TForm1::wiz() const noexcept
+{
+    return wiz_;
+}
 
-int TForm1::TypOsobyIndex() const { return typOsoby_->checkedId(); }
+int TForm1::TypOsobyIndex() const
+{
+    return typOsoby_->checkedId();
+}
 
 void TForm1::SetLoaded(bool loaded)
 {

@@ -9,17 +9,20 @@
 
 #include "session.h"
 
-namespace Ui {
+namespace Ui
+{
 class TForm1;
 }
 class QButtonGroup;
 class Twiz;
 
-namespace zest::ui {
+namespace zest::ui
+{
 class ClassGridModel;
 }
 
-class TForm1 : public QWidget {
+class TForm1 : public QWidget
+{
     Q_OBJECT
 public:
     // `owner`: the host's window that owns the library's windows, or none.
@@ -35,8 +38,8 @@ public:
     // Keeps the open connection when it serves these credentials (the role is not
     // compared); otherwise disconnects, sets the new parameters and connects again.
     // Throws when a load after a successful connection fails.
-    void OpenRegister(const std::string& database, const std::string& user, const std::string& password,
-        const std::string& role);
+    void OpenRegister(
+        const std::string& database, const std::string& user, const std::string& password, const std::string& role);
 
     // The connect operation: a refused connection is reported here in its own box and
     // not passed on; after a connection the transaction starts and the start-up loads run.

@@ -3,7 +3,8 @@
 
 #include <QWidget>
 
-namespace zest::ui {
+namespace zest::ui
+{
 
 void MakeOwnedWindow(QWidget* window, QWidget* owner)
 {

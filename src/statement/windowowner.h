@@ -4,7 +4,8 @@
 
 class QWidget;
 
-namespace zest::ui {
+namespace zest::ui
+{
 
 // Makes `window` a top-level window owned by `owner` (none when null). A non-modal
 // dialog-type window is what carries the owner to the window manager on X11.

@@ -5,7 +5,8 @@
 #include <QStringEncoder>
 #include <stdexcept>
 
-namespace zest::ui {
+namespace zest::ui
+{
 
 QString FromWin1250(std::string_view bytes)
 {

@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-namespace zest::ui {
+namespace zest::ui
+{
 
 QString FromWin1250(std::string_view bytes);
 std::string ToWin1250(const QString& text);

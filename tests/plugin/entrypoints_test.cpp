@@ -18,9 +18,11 @@ using zest::test::MessageRecorder;
 using zest::test::TestRegister;
 namespace plugin = zest::plugin;
 
-namespace {
+namespace
+{
 
-class EntryPointsTest : public testing::Test {
+class EntryPointsTest : public testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -9,7 +9,8 @@
 #include "plugin/exports.h"
 #include "testregister.h"
 
-namespace {
+namespace
+{
 
 struct LoadedPlugin {
     QLibrary library { ZEST_PLUGIN_PATH };

@@ -6,7 +6,8 @@
 using zest::ClassGrid;
 using zest::DefaultMark;
 
-namespace {
+namespace
+{
 
 struct MarkCase {
     const char* name;
@@ -14,17 +15,23 @@ struct MarkCase {
     const char* mark;
 };
 
-class DefaultMarkTest : public testing::TestWithParam<MarkCase> { };
+class DefaultMarkTest : public testing::TestWithParam<MarkCase>
+{
+};
 
-TEST_P(DefaultMarkTest, MarksByLandUseCode) { EXPECT_EQ(DefaultMark(GetParam().ozu), GetParam().mark); }
+TEST_P(DefaultMarkTest, MarksByLandUseCode)
+{
+    EXPECT_EQ(DefaultMark(GetParam().ozu), GetParam().mark);
+}
 
 INSTANTIATE_TEST_SUITE_P(Codes, DefaultMarkTest,
     testing::Values(MarkCase { "R", "R", "Tak" }, MarkCase { "S_R", "S-R", "Tak" },
-        MarkCase { "LStroke", "\xA3", "Tak" }, MarkCase { "Ps", "Ps", "Tak" }, MarkCase { "Br_LStroke", "Br-\xA3", "Tak" },
-        MarkCase { "RInside", "LzR", "Tak" }, MarkCase { "Wsr", "Wsr", "Tak" }, MarkCase { "W", "W", "Tak" },
-        MarkCase { "Ws", "Ws", "   " }, MarkCase { "Lz", "Lz", "   " }, MarkCase { "B", "B", "   " },
-        MarkCase { "LowerW", "w", "   " }, MarkCase { "LowerR", "r", "   " }, MarkCase { "WsrPadded", "Wsr ", "   " },
-        MarkCase { "N", "N", "   " }, MarkCase { "Empty", "", "   " },
+        MarkCase { "LStroke", "\xA3", "Tak" }, MarkCase { "Ps", "Ps", "Tak" },
+        MarkCase { "Br_LStroke", "Br-\xA3", "Tak" }, MarkCase { "RInside", "LzR", "Tak" },
+        MarkCase { "Wsr", "Wsr", "Tak" }, MarkCase { "W", "W", "Tak" }, MarkCase { "Ws", "Ws", "   " },
+        MarkCase { "Lz", "Lz", "   " }, MarkCase { "B", "B", "   " }, MarkCase { "LowerW", "w", "   " },
+        MarkCase { "LowerR", "r", "   " }, MarkCase { "WsrPadded", "Wsr ", "   " }, MarkCase { "N", "N", "   " },
+        MarkCase { "Empty", "", "   " },
         // Windows-1250 "ł" (0xB3) is not "Ł".
         MarkCase { "LowerLStroke", "\xB3", "   " }),
     [](const auto& info) { return std::string(info.param.name); });

@@ -5,9 +5,11 @@
 
 #include "statement/messages.h"
 
-namespace zest::test {
+namespace zest::test
+{
 
-class MessageRecorder {
+class MessageRecorder
+{
 public:
     MessageRecorder()
     {

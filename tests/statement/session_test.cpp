@@ -8,7 +8,8 @@ using zest::ClassGrid;
 using zest::StatementSession;
 using zest::test::TestRegister;
 
-namespace {
+namespace
+{
 
 TEST(SessionParamsTest, ParameterListIsTheFourLines)
 {
@@ -22,7 +23,8 @@ TEST(SessionParamsTest, ParameterListIsTheFourLines)
         (std::vector<std::string> { "user_name=", "lc_ctype=WIN1250", "password=", "sql_role_name=KIEROWNIK" }));
 }
 
-class SessionTest : public testing::Test {
+class SessionTest : public testing::Test
+{
 protected:
     void Connect(const TestRegister& r, const std::string& password = "x")
     {

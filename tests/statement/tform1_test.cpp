@@ -19,7 +19,8 @@
 using zest::test::MessageRecorder;
 using zest::test::TestRegister;
 
-namespace {
+namespace
+{
 
 template <class W> W* Child(QWidget& form, const char* name)
 {
@@ -160,7 +161,10 @@ TEST(TForm1Test, GuardShowsTheErrorInTheWindowsCaption)
     MessageRecorder boxes;
     QWidget w;
     w.setWindowTitle("Zestawienia");
-    zest::ui::RunGuarded(&w, [] { throw std::runtime_error("b\xB3\xB9" "d"); });
+    zest::ui::RunGuarded(&w, [] {
+        throw std::runtime_error("b\xB3\xB9"
+                                 "d");
+    });
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].Caption, "Zestawienia");
     EXPECT_EQ(boxes.boxes[0].Text, QString::fromUtf8("błąd"));

@@ -17,7 +17,8 @@
 
 #include "plugin/exports.h"
 
-namespace {
+namespace
+{
 
 QString FromWin1250(const char* text)
 {
@@ -81,9 +82,8 @@ int main(int argc, char* argv[])
     const QByteArray user = encoder.encode(parser.value(userOpt));
     const QByteArray password = encoder.encode(parser.value(passwordOpt));
     const QByteArray role = encoder.encode(parser.value(roleOpt));
-    const auto runAction = [&] {
-        plugin.analiza(0, database.constData(), user.constData(), password.constData(), role.constData(), 0);
-    };
+    const auto runAction
+        = [&] { plugin.analiza(0, database.constData(), user.constData(), password.constData(), role.constData(), 0); };
     QObject::connect(menu->addAction(FromWin1250(caption ? caption : "")), &QAction::triggered, &window, runAction);
 
     if (parser.isSet(openOpt))

@@ -233,6 +233,20 @@ void Database::CreateDatabase(std::string_view createStatement)
     handle_ = h;
 }
 
+void Database::DropDatabase()
+{
+    if (!Connected())
+        throw StateError("Database not connected");
+    for (Query* q : std::vector<Query*>(queries_.begin(), queries_.end()))
+        q->Release();
+    for (Transaction* t : std::vector<Transaction*>(transactions_.begin(), transactions_.end()))
+        t->Rollback();
+    Status st {};
+    isc_drop_database(st, &handle_);
+    Check(st);
+    handle_ = 0;
+}
+
 std::string ClientVersion()
 {
     char buf[128] = {};

@@ -50,6 +50,8 @@ public:
     // Creates a database file with the given SQL CREATE DATABASE statement text and
     // leaves this object attached to it.
     void CreateDatabase(std::string_view createStatement);
+    // Drops the attached database (its file is deleted) and leaves this object closed.
+    void DropDatabase();
 
     // Client library handles, for the classes of this folder.
     unsigned int* handlePtr() noexcept { return &handle_; }

@@ -48,7 +48,7 @@ protected:
         admin.SetParamsText("user_name=SYSDBA\r\npassword=" + sysdbaPassword);
         try {
             admin.Open();
-            admin.ExecuteImmediate("drop database");
+            admin.DropDatabase();
         } catch (const std::exception&) {
         }
     }

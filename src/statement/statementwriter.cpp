@@ -1,0 +1,222 @@
+// The holdings table: one query per block and one forward pass with control breaks on
+// precinct, registration unit, share record and parcel.
+#include "statementwriter.h"
+
+#include "classmatch.h"
+#include "format.h"
+#include "holdingstext.h"
+#include "statement/register/catalogue.h"
+#include "subjectlist.h"
+
+namespace zest {
+
+namespace {
+
+    // The columns of one row of the holdings query that the table uses.
+    struct HoldingsRow {
+        std::int32_t Precinct = 0;
+        std::int32_t Unit = 0;
+        std::string Regon;
+        std::int32_t Rwl = 0;
+        std::int32_t Rwd = 0;
+        std::string Ud;
+        std::int32_t ShareId = 0;
+        std::string Parcel;
+        std::string Sheet;
+        std::int64_t ParcelArea = 0;
+        std::string Ofu, Ozu, Ozk;
+        std::int64_t UseArea = 0;
+
+        void Read(const fb::Query& q)
+        {
+            Precinct = q.AsInteger("OBREB");
+            Unit = q.AsInteger("JEDNOSTKA");
+            Regon = q.AsString("REGON");
+            Rwl = q.AsInteger("rwl");
+            Rwd = q.AsInteger("rwd");
+            Ud = q.AsString("ud");
+            ShareId = q.AsInteger("idJROS");
+            Parcel = q.AsString("DZIALKA");
+            Sheet = q.AsString("arkusz");
+            ParcelArea = q.AsBigInt("powDZ");
+            Ofu = q.AsString("ofu");
+            Ozu = q.AsString("ozu");
+            Ozk = q.AsString("ozk");
+            UseArea = q.AsBigInt("pew");
+        }
+    };
+
+    // Fetches the next row into `row`; false when no row remains.
+    bool NextRow(fb::Query& q, HoldingsRow& row)
+    {
+        if (!q.Next())
+            return false;
+        row.Read(q);
+        return true;
+    }
+
+    const std::string_view PageBreak = "\f";
+    const std::string_view CaretLine = "^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^";
+
+    // A ruled line of the table: nine spaces, then the columns filled with `fill`
+    // and separated by `separator`.
+    std::string RuledLine(char separator)
+    {
+        const std::string format = std::string("%9s") + separator + "%6s" + separator + "%-13s" + separator + "%11S"
+            + separator + "%-8s" + separator + "%-8s" + separator + "%-8s" + separator + "%10s" + separator;
+        return FormatLine(format,
+            { Arg(""), Arg("------"), Arg("-------------"), Arg("-----------"), Arg("--------"), Arg("--------"),
+                Arg("--------"), Arg("----------") });
+    }
+
+    std::string ClosingRule(char fill)
+    {
+        std::string rule = RuledLine(fill);
+        for (std::size_t i = 9; i < rule.size(); ++i)
+            rule[i] = fill;
+        return rule;
+    }
+
+    std::string TotalLine(std::string_view label, std::int64_t total)
+    {
+        return FormatLine("%9s %6s %13s %11d", { Arg(""), Arg(" razem"), Arg(label), Arg(total) });
+    }
+
+} // namespace
+
+StatementWriter::StatementWriter(fb::Transaction& tr, const PrecinctTable& precincts, const ClassGrid& classes,
+    LineBuffer& buffer, AreaState& area, SpouseSlots& spouses, StatementOptions options)
+    : tr_(&tr)
+    , precincts_(&precincts)
+    , classes_(&classes)
+    , buffer_(&buffer)
+    , area_(&area)
+    , spouses_(&spouses)
+    , options_(options)
+{
+}
+
+StatementWriter::~StatementWriter() = default;
+
+std::unique_ptr<fb::Query> StatementWriter::Prepare(std::string_view sql)
+{
+    auto q = std::make_unique<fb::Query>(*tr_, sql);
+    ++prepared_;
+    return q;
+}
+
+fb::Query& StatementWriter::Holdings()
+{
+    if (!dzzuz_) {
+        // A register whose indexes are keyed otherwise refuses the plan; its statements
+        // are still written, with the server's own access path.
+        dzzuz_ = PrepareWithPlanFallback(*tr_, reg::HoldingsQuery);
+        ++prepared_;
+    }
+    return *dzzuz_;
+}
+
+void StatementWriter::WriteTableHeading()
+{
+    const std::string ruled = RuledLine('+');
+    Emit("");
+    Emit(ruled);
+    Emit(FormatLine("%9s|%6s|%-13s|%11s|%-8s|%-8s|%-8s|%10s|",
+        { Arg(""), Arg("Arkusz"), Arg("Numer dzia\xB3ki"), Arg("Pow.dzia\xB3ki"), Arg("OFU"), Arg("OZU"), Arg("OZK"),
+            Arg("Pow.u\xBFytku") }));
+    Emit(ruled);
+}
+
+void StatementWriter::WriteHoldingsTable(std::int32_t subjectId, char kind, const SubjectRow* current)
+{
+    fb::Query& q = Holdings();
+    q.Close();
+    q.SetInteger("idp", subjectId);
+    q.Open();
+
+    HoldingsRow row;
+    bool more = NextRow(q, row);
+    if (!more)
+        return;
+
+    WriteSubjectHeader(subjectId, kind, current);
+    std::int64_t subjectAreaTotal = 0;
+
+    while (more) {
+        const std::int32_t precinct = row.Precinct;
+        Emit("");
+        Emit(FormatLine("   Obr\xEA"
+                        "b:%d-%s",
+            { Arg(precinct), Arg(precincts_->Lookup(precinct)) }));
+
+        while (more && row.Precinct == precinct) {
+            const std::int32_t unit = row.Unit;
+            std::int64_t unitAreaTotal = 0;
+            Emit("");
+            std::string unitLine = FormatLine("      Jednostka:%-5d", { Arg(unit) });
+            if (!row.Regon.empty())
+                unitLine += "     Gospodarstwo: " + row.Regon;
+            Emit(unitLine);
+            bool firstShare = true;
+
+            while (more && row.Precinct == precinct && row.Unit == unit) {
+                const std::int32_t share = row.ShareId;
+                Emit(FormatLine("         Charakter posiadania (udzia\xB3):%S (%S)",
+                    { Arg(ShareKindName(row.Rwl, row.Rwd)), Arg(row.Ud) }));
+                WriteTableHeading();
+
+                while (more && row.Precinct == precinct && row.Unit == unit && row.ShareId == share) {
+                    const std::string parcel = row.Parcel;
+                    std::string number = row.Parcel;
+                    std::string sheet = row.Sheet;
+                    SplitParcelId(number, sheet);
+                    const std::int64_t parcelArea = row.ParcelArea;
+                    // Every share of the unit counts its parcels, listed or not.
+                    unitAreaTotal += parcelArea;
+                    bool firstRow = true;
+
+                    while (more && row.Precinct == precinct && row.Unit == unit && row.ShareId == share
+                        && row.Parcel == parcel) {
+                        if (firstShare) {
+                            MatchAndAdd(*classes_, row.Ofu, row.Ozu, row.Ozk, row.UseArea, *area_);
+                            const std::string areaColumn
+                                = firstRow ? FormatLine("%11d", { Arg(parcelArea) }) : std::string(11, ' ');
+                            Emit(FormatLine("%9s %6s %-13s %11s %-8s %-8s %-8s %10d",
+                                { Arg(""), Arg(firstRow ? sheet : std::string(6, ' ')),
+                                    Arg(firstRow ? number : std::string()), Arg(areaColumn), Arg(row.Ofu),
+                                    Arg(row.Ozu), Arg(row.Ozk), Arg(row.UseArea) }));
+                            firstRow = false;
+                        }
+                        more = NextRow(q, row);
+                    }
+                }
+                firstShare = false;
+            }
+
+            Emit(ClosingRule('-'));
+            subjectAreaTotal += unitAreaTotal;
+            Emit(TotalLine("jednostka", unitAreaTotal));
+        }
+    }
+
+    Emit(ClosingRule('='));
+    Emit(TotalLine("osoba", subjectAreaTotal));
+    if (options_.Stronicowanie) {
+        Emit(PageBreak);
+    } else {
+        Emit("");
+        Emit(CaretLine);
+        Emit("");
+    }
+}
+
+std::int32_t StatementWriter::FindPersonSubjectId(std::int32_t personId)
+{
+    const auto q = Prepare(FormatLine(reg::SpouseSubjectQuery, { Arg(personId) }));
+    q->Open();
+    const std::int32_t id = q->Next() ? q->AsInteger("id_pdm") : -1;
+    q->Close();
+    return id;
+}
+
+} // namespace zest
