@@ -66,7 +66,7 @@ demo() {
     log "creating the demo register demo/register.fdb"
     "$BIN/tools/demo_register/zestawienia-demo-register" demo/register.fdb
   fi
-  local host=("$BIN/tools/host/zestawienia-host" --plugin "$BIN/src/plugin/libzestawienia.so"
+  local host=("$BIN/tools/host/zestawienia-host" --library "$BIN/src/plugin/libzestawienia.so"
     --database "$ROOT/demo/register.fdb" --user SYSDBA --password masterkey)
   if [ -n "$shot" ]; then
     case "$shot" in /*) ;; *) shot=$ROOT/$shot ;; esac
@@ -91,12 +91,11 @@ run_tests() {
   export FIREBIRD_LOCK=$ROOT/build/fb-lock
   mkdir -p "$FIREBIRD_LOCK"
   export QT_QPA_PLATFORM=offscreen
-  local server_started=0
   if [ "$(id -u)" -eq 0 ]; then
-    trap 'if [ $server_started -eq 1 ]; then "$ROOT/tools/firebird-server.sh" stop; fi' EXIT
+    # Stopped on every way out, also when the start itself fails half way.
+    trap '"$ROOT/tools/firebird-server.sh" stop' EXIT
     trap 'exit 130' INT TERM
     "$ROOT/tools/firebird-server.sh" start
-    server_started=1
     export ZEST_FB_SERVER_HOST=127.0.0.1
     export ZEST_FB_SERVER_DIR=/var/lib/firebird/3.0/data
     export ZEST_FB_SYSDBA_PASSWORD=${ZEST_FB_SYSDBA_PASSWORD:-masterkey}

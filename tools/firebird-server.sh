@@ -7,6 +7,7 @@ set -euo pipefail
 CONF=/etc/firebird/3.0/firebird.conf
 RUNDIR=/run/firebird3.0
 PIDFILE=$RUNDIR/zest-test.pid
+LOCKDIR=$RUNDIR/lock
 PORT=3050
 SYSDBA_PASSWORD=${ZEST_FB_SYSDBA_PASSWORD:-masterkey}
 SECURITY_DB=/var/lib/firebird/3.0/system/security3.fdb
@@ -33,8 +34,10 @@ start() {
   rm -rf "$lockdir"
   chown firebird:firebird "$SECURITY_DB"
 
-  install -d -o firebird -g firebird -m 0770 /tmp/firebird "$RUNDIR"
-  start-stop-daemon --start --background --make-pidfile --pidfile "$PIDFILE" \
+  # A lock directory of the server's own: embedded engines of other users (root's
+  # tests, the demo) keep theirs in /tmp/firebird, with files the server could not open.
+  install -d -o firebird -g firebird -m 0770 "$RUNDIR" "$LOCKDIR"
+  FIREBIRD_LOCK=$LOCKDIR start-stop-daemon --start --background --make-pidfile --pidfile "$PIDFILE" \
     --chuid firebird:firebird --exec /usr/sbin/firebird
   for _ in $(seq 1 100); do
     if listening; then
@@ -44,6 +47,7 @@ start() {
     sleep 0.1
   done
   echo "firebird-server: the server did not start" >&2
+  stop >/dev/null
   return 1
 }
 

@@ -1,6 +1,7 @@
 #include "classmatch.h"
 
-namespace zest {
+namespace zest
+{
 
 void MatchAndAdd(const ClassGrid& grid, std::string_view ofu, std::string_view ozu, std::string_view ozk,
     std::int64_t area, AreaState& state)

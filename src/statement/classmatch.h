@@ -8,7 +8,8 @@
 #include "classmarks.h"
 #include "linebuffer.h"
 
-namespace zest {
+namespace zest
+{
 
 // Scans data rows 1..n for the first row whose OZU, Klasa and OFU equal `ozu`, `ozk`
 // and `ofu` exactly; that row alone decides. No matching row adds nothing.

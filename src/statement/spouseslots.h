@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-namespace zest {
+namespace zest
+{
 
 struct SpouseSlots {
     std::string HusbandName, WifeName;

@@ -8,79 +8,73 @@
 #include "statement/register/catalogue.h"
 #include "subjectlist.h"
 
-namespace zest {
+namespace zest
+{
 
-namespace {
+namespace
+{
 
-    // The columns of one row of the holdings query that the table uses.
-    struct HoldingsRow {
-        std::int32_t Precinct = 0;
-        std::int32_t Unit = 0;
-        std::string Regon;
-        std::int32_t Rwl = 0;
-        std::int32_t Rwd = 0;
-        std::string Ud;
-        std::int32_t ShareId = 0;
-        std::string Parcel;
-        std::string Sheet;
-        std::int64_t ParcelArea = 0;
-        std::string Ofu, Ozu, Ozk;
-        std::int64_t UseArea = 0;
+// The columns of one row of the holdings query that the table uses.
+struct HoldingsRow {
+    std::int32_t Precinct = 0;
+    std::int32_t Unit = 0;
+    std::string Regon;
+    std::int32_t Rwl = 0;
+    std::int32_t Rwd = 0;
+    std::string Ud;
+    std::int32_t ShareId = 0;
+    std::string Parcel;
+    std::string Sheet;
+    std::int64_t ParcelArea = 0;
+    std::string Ofu, Ozu, Ozk;
+    std::int64_t UseArea = 0;
 
-        void Read(const fb::Query& q)
-        {
-            Precinct = q.AsInteger("OBREB");
-            Unit = q.AsInteger("JEDNOSTKA");
-            Regon = q.AsString("REGON");
-            Rwl = q.AsInteger("rwl");
-            Rwd = q.AsInteger("rwd");
-            Ud = q.AsString("ud");
-            ShareId = q.AsInteger("idJROS");
-            Parcel = q.AsString("DZIALKA");
-            Sheet = q.AsString("arkusz");
-            ParcelArea = q.AsBigInt("powDZ");
-            Ofu = q.AsString("ofu");
-            Ozu = q.AsString("ozu");
-            Ozk = q.AsString("ozk");
-            UseArea = q.AsBigInt("pew");
-        }
-    };
-
-    // Fetches the next row into `row`; false when no row remains.
-    bool NextRow(fb::Query& q, HoldingsRow& row)
+    void Read(const fb::Query& q)
     {
-        if (!q.Next())
-            return false;
-        row.Read(q);
-        return true;
+        Precinct = q.AsInteger("OBREB");
+        Unit = q.AsInteger("JEDNOSTKA");
+        Regon = q.AsString("REGON");
+        Rwl = q.AsInteger("rwl");
+        Rwd = q.AsInteger("rwd");
+        Ud = q.AsString("ud");
+        ShareId = q.AsInteger("idJROS");
+        Parcel = q.AsString("DZIALKA");
+        Sheet = q.AsString("arkusz");
+        ParcelArea = q.AsBigInt("powDZ");
+        Ofu = q.AsString("ofu");
+        Ozu = q.AsString("ozu");
+        Ozk = q.AsString("ozk");
+        UseArea = q.AsBigInt("pew");
     }
+};
 
-    const std::string_view PageBreak = "\f";
-    const std::string_view CaretLine = "^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^";
+// Fetches the next row into `row`; false when no row remains.
+bool NextRow(fb::Query& q, HoldingsRow& row)
+{
+    if (!q.Next())
+        return false;
+    row.Read(q);
+    return true;
+}
 
-    // A ruled line of the table: nine spaces, then the columns filled with `fill`
-    // and separated by `separator`.
-    std::string RuledLine(char separator)
-    {
-        const std::string format = std::string("%9s") + separator + "%6s" + separator + "%-13s" + separator + "%11S"
-            + separator + "%-8s" + separator + "%-8s" + separator + "%-8s" + separator + "%10s" + separator;
-        return FormatLine(format,
-            { Arg(""), Arg("------"), Arg("-------------"), Arg("-----------"), Arg("--------"), Arg("--------"),
-                Arg("--------"), Arg("----------") });
-    }
+const std::string_view PageBreak = "\f";
+const std::string_view CaretLine = "^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^";
 
-    std::string ClosingRule(char fill)
-    {
-        std::string rule = RuledLine(fill);
-        for (std::size_t i = 9; i < rule.size(); ++i)
-            rule[i] = fill;
-        return rule;
-    }
+// A ruled line of the table: nine spaces, then each column filled with `fill`, a
+// separator before it and one at the end.
+std::string RuleLine(char separator, char fill)
+{
+    const std::string s(1, separator);
+    const std::string format
+        = "%9s" + s + "%6s" + s + "%-13s" + s + "%11S" + s + "%-8s" + s + "%-8s" + s + "%-8s" + s + "%10s" + s;
+    const std::string w6(6, fill), w13(13, fill), w11(11, fill), w8(8, fill), w10(10, fill);
+    return FormatLine(format, { Arg(""), Arg(w6), Arg(w13), Arg(w11), Arg(w8), Arg(w8), Arg(w8), Arg(w10) });
+}
 
-    std::string TotalLine(std::string_view label, std::int64_t total)
-    {
-        return FormatLine("%9s %6s %13s %11d", { Arg(""), Arg(" razem"), Arg(label), Arg(total) });
-    }
+std::string TotalLine(std::string_view label, std::int64_t total)
+{
+    return FormatLine("%9s %6s %13s %11d", { Arg(""), Arg(" razem"), Arg(label), Arg(total) });
+}
 
 } // namespace
 
@@ -118,7 +112,7 @@ fb::Query& StatementWriter::Holdings()
 
 void StatementWriter::WriteTableHeading()
 {
-    const std::string ruled = RuledLine('+');
+    const std::string ruled = RuleLine('+', '-');
     Emit("");
     Emit(ruled);
     Emit(FormatLine("%9s|%6s|%-13s|%11s|%-8s|%-8s|%-8s|%10s|",
@@ -183,8 +177,8 @@ void StatementWriter::WriteHoldingsTable(std::int32_t subjectId, char kind, cons
                                 = firstRow ? FormatLine("%11d", { Arg(parcelArea) }) : std::string(11, ' ');
                             Emit(FormatLine("%9s %6s %-13s %11s %-8s %-8s %-8s %10d",
                                 { Arg(""), Arg(firstRow ? sheet : std::string(6, ' ')),
-                                    Arg(firstRow ? number : std::string()), Arg(areaColumn), Arg(row.Ofu),
-                                    Arg(row.Ozu), Arg(row.Ozk), Arg(row.UseArea) }));
+                                    Arg(firstRow ? number : std::string()), Arg(areaColumn), Arg(row.Ofu), Arg(row.Ozu),
+                                    Arg(row.Ozk), Arg(row.UseArea) }));
                             firstRow = false;
                         }
                         more = NextRow(q, row);
@@ -193,13 +187,13 @@ void StatementWriter::WriteHoldingsTable(std::int32_t subjectId, char kind, cons
                 firstShare = false;
             }
 
-            Emit(ClosingRule('-'));
+            Emit(RuleLine('-', '-'));
             subjectAreaTotal += unitAreaTotal;
             Emit(TotalLine("jednostka", unitAreaTotal));
         }
     }
 
-    Emit(ClosingRule('='));
+    Emit(RuleLine('=', '='));
     Emit(TotalLine("osoba", subjectAreaTotal));
     if (options_.Stronicowanie) {
         Emit(PageBreak);

@@ -17,13 +17,14 @@
 #include <vector>
 
 #include "classmarks.h"
-#include "statement/connection/database.h"
 #include "linebuffer.h"
 #include "precincts.h"
 #include "spouseslots.h"
+#include "statement/connection/database.h"
 #include "subjectrow.h"
 
-namespace zest {
+namespace zest
+{
 
 // The kind letters of the subjects and of the blocks a statement holds.
 inline constexpr char KindPerson = 'F';
@@ -46,7 +47,8 @@ struct SpouseAddresses {
     std::string WifePremises;
 };
 
-class StatementWriter {
+class StatementWriter
+{
 public:
     StatementWriter(fb::Transaction& tr, const PrecinctTable& precincts, const ClassGrid& classes, LineBuffer& buffer,
         AreaState& area, SpouseSlots& spouses, StatementOptions options = {});
@@ -91,8 +93,8 @@ private:
     std::unique_ptr<fb::Query> Prepare(std::string_view sql);
     fb::Query& Holdings();
     fb::Query& Address();
-    void WriteNamedAddress(const std::string& name, std::int32_t addressId, const std::string& premises,
-        std::vector<std::string>& lines);
+    void WriteNamedAddress(
+        const std::string& name, std::int32_t addressId, const std::string& premises, std::vector<std::string>& lines);
     void WriteMemberList(char kind, const std::vector<std::int32_t>& ids, std::vector<std::string>& lines);
 
     fb::Transaction* tr_;

@@ -5,26 +5,28 @@
 
 #include "statement/connection/database.h"
 
-namespace zest {
+namespace zest
+{
 
-namespace {
+namespace
+{
 
-    bool SameName(std::string_view a, std::string_view b) noexcept
-    {
-        if (a.size() != b.size())
+bool SameName(std::string_view a, std::string_view b) noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto x = static_cast<unsigned char>(a[i]);
+        auto y = static_cast<unsigned char>(b[i]);
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<unsigned char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<unsigned char>(y - 'a' + 'A');
+        if (x != y)
             return false;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            auto x = static_cast<unsigned char>(a[i]);
-            auto y = static_cast<unsigned char>(b[i]);
-            if (x >= 'a' && x <= 'z')
-                x = static_cast<unsigned char>(x - 'a' + 'A');
-            if (y >= 'a' && y <= 'z')
-                y = static_cast<unsigned char>(y - 'a' + 'A');
-            if (x != y)
-                return false;
-        }
-        return true;
     }
+    return true;
+}
 
 } // namespace
 
@@ -66,10 +68,19 @@ std::int32_t MapSubjectRow::Integer(std::string_view column) const
     return value;
 }
 
-std::string MapSubjectRow::Text(std::string_view column) const { return Find(column); }
+std::string MapSubjectRow::Text(std::string_view column) const
+{
+    return Find(column);
+}
 
-std::int32_t QuerySubjectRow::Integer(std::string_view column) const { return query_->AsInteger(column); }
+std::int32_t QuerySubjectRow::Integer(std::string_view column) const
+{
+    return query_->AsInteger(column);
+}
 
-std::string QuerySubjectRow::Text(std::string_view column) const { return query_->AsString(column); }
+std::string QuerySubjectRow::Text(std::string_view column) const
+{
+    return query_->AsString(column);
+}
 
 } // namespace zest

@@ -9,13 +9,16 @@
 #include <utility>
 #include <vector>
 
-namespace zest {
+namespace zest
+{
 
-namespace fb {
-    class Query;
+namespace fb
+{
+class Query;
 }
 
-class SubjectRow {
+class SubjectRow
+{
 public:
     virtual ~SubjectRow() = default;
     virtual std::int32_t Integer(std::string_view column) const = 0;
@@ -25,7 +28,8 @@ public:
 // A row held as texts, for tests and tools. An empty text is a null; Integer() reads
 // the text as a decimal number. A column that the row does not have throws, as it
 // does on a query.
-class MapSubjectRow : public SubjectRow {
+class MapSubjectRow : public SubjectRow
+{
 public:
     MapSubjectRow() = default;
     MapSubjectRow(std::initializer_list<std::pair<std::string_view, std::string_view>> columns);
@@ -41,7 +45,8 @@ private:
 };
 
 // The row on which an open query stands; the query must outlive this view.
-class QuerySubjectRow : public SubjectRow {
+class QuerySubjectRow : public SubjectRow
+{
 public:
     explicit QuerySubjectRow(const fb::Query& query)
         : query_(&query)

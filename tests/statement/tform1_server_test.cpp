@@ -31,6 +31,9 @@ protected:
             GTEST_SKIP() << "no Firebird server configured";
         dir = Env("ZEST_FB_SERVER_DIR", "/var/lib/firebird/3.0/data");
         sysdba = Env("ZEST_FB_SYSDBA_PASSWORD", "masterkey");
+        // Tests run in parallel processes: a user of this process's own, so that two
+        // tests never change the same security record at once.
+        user = "ZU" + std::to_string(getpid());
         fileName = "win-" + std::to_string(getpid()) + "-"
             + testing::UnitTest::GetInstance()->current_test_info()->name() + ".fdb";
         name = host + ":" + dir + "/" + fileName;
@@ -40,23 +43,31 @@ protected:
         zest::reg::CreateRegister(admin, name, options);
         created = true;
         zest::reg::ExecuteAll(admin,
-            { "create or alter user ZESTUSER password 'zest1'", "create role ZEST_KIEROWNIK",
-                "grant ZEST_KIEROWNIK to ZESTUSER",
+            { "create or alter user " + user + " password 'zest1'", "create role ZEST_KIEROWNIK",
+                "grant ZEST_KIEROWNIK to " + user,
                 "insert into uzytki (id, ofu, ozu, ozk, status) values (1, 'R', 'R', 'I', 0)" });
     }
     void TearDown() override
     {
-        // The client wrapper cannot drop a database; remove the file where this process
-        // may (the server closes it at the last detach).
-        if (created)
+        if (!created)
+            return;
+        try {
+            zest::fb::Database admin;
+            admin.DatabaseName = name;
+            admin.SetParamsText("user_name=SYSDBA\r\npassword=" + sysdba);
+            admin.Open();
+            admin.ExecuteImmediate("drop user " + user);
+            admin.DropDatabase();
+        } catch (const std::exception&) {
             std::filesystem::remove(dir + "/" + fileName, ignored);
+        }
     }
     static bool ButtonsEnabled(TForm1& f)
     {
         return f.findChild<QPushButton*>("Button7")->isEnabled() && f.findChild<QPushButton*>("Button5")->isEnabled();
     }
 
-    std::string host, dir, sysdba, fileName, name;
+    std::string host, dir, sysdba, fileName, name, user;
     std::error_code ignored;
     bool created = false;
     zest::test::MessageRecorder boxes;
@@ -65,7 +76,7 @@ protected:
 TEST_F(ServerWindowTest, WrongPasswordShowsTheConnectionBox)
 {
     TForm1 form;
-    form.OpenRegister(name, "ZESTUSER", "zle", "");
+    form.OpenRegister(name, user, "zle", "");
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].Text, QString::fromUtf8("Wystąpił błąd przy połączeniu"));
     EXPECT_EQ(boxes.boxes[0].Caption, QString::fromUtf8("Połączenie z bazą ") + QString::fromStdString(name));
@@ -75,7 +86,7 @@ TEST_F(ServerWindowTest, WrongPasswordShowsTheConnectionBox)
 TEST_F(ServerWindowTest, RoleReachesTheServerAndAnotherRoleKeepsIt)
 {
     TForm1 form;
-    form.OpenRegister(name, "ZESTUSER", "zest1", "ZEST_KIEROWNIK");
+    form.OpenRegister(name, user, "zest1", "ZEST_KIEROWNIK");
     ASSERT_TRUE(boxes.boxes.empty());
     ASSERT_TRUE(ButtonsEnabled(form));
     const auto currentRole = [&] {
@@ -85,7 +96,7 @@ TEST_F(ServerWindowTest, RoleReachesTheServerAndAnotherRoleKeepsIt)
         return q.AsString("r");
     };
     EXPECT_EQ(currentRole(), "ZEST_KIEROWNIK");
-    form.OpenRegister(name, "ZESTUSER", "zest1", ""); // the role is not compared
+    form.OpenRegister(name, user, "zest1", ""); // the role is not compared
     EXPECT_EQ(currentRole(), "ZEST_KIEROWNIK");
 }
 

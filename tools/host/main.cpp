@@ -1,7 +1,7 @@
 // zestawienia-host: loads the plug-in the way the register program does, calls
 // GetTypeName once, offers the action in a menu and calls Analiza for it.
 //
-//   zestawienia-host [--plugin PATH] [--database DB] [--user U] [--password P]
+//   zestawienia-host [--library PATH] [--database DB] [--user U] [--password P]
 //                    [--role R] [--open] [--screenshot FILE]
 
 #include <QApplication>
@@ -42,7 +42,7 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription("Loads the statements plug-in and offers its action.");
     parser.addHelpOption();
-    const QCommandLineOption pluginOpt("plugin", "Plug-in library to load.", "PATH", ZEST_DEFAULT_PLUGIN);
+    const QCommandLineOption pluginOpt("library", "Plug-in library to load (Qt itself takes -plugin).", "PATH", ZEST_DEFAULT_PLUGIN);
     const QCommandLineOption databaseOpt("database", "Register database (path or host:path).", "DB");
     const QCommandLineOption userOpt("user", "User name.", "U", "SYSDBA");
     const QCommandLineOption passwordOpt("password", "Password.", "P", "masterkey");

@@ -32,11 +32,13 @@ protected:
         Database admin;
         admin.CreateDatabase("CREATE DATABASE '" + name + "' USER 'SYSDBA' PASSWORD '" + sysdbaPassword
             + "' DEFAULT CHARACTER SET WIN1250");
-        admin.ExecuteImmediate("create or alter user ZESTCONN password 'zest1'");
+        // Tests run in parallel processes: a user of this process's own.
+        user = "ZC" + std::to_string(getpid());
+        admin.ExecuteImmediate("create or alter user " + user + " password 'zest1'");
         admin.ExecuteImmediate("create role ZEST_READER");
         admin.ExecuteImmediate("create table t (id integer)");
         admin.ExecuteImmediate("grant select on t to role ZEST_READER");
-        admin.ExecuteImmediate("grant ZEST_READER to ZESTCONN");
+        admin.ExecuteImmediate("grant ZEST_READER to " + user);
         created = true;
     }
     void TearDown() override
@@ -48,11 +50,12 @@ protected:
         admin.SetParamsText("user_name=SYSDBA\r\npassword=" + sysdbaPassword);
         try {
             admin.Open();
+            admin.ExecuteImmediate("drop user " + user);
             admin.DropDatabase();
         } catch (const std::exception&) {
         }
     }
-    std::string host, name, sysdbaPassword;
+    std::string host, name, sysdbaPassword, user;
     bool created = false;
 };
 
@@ -60,7 +63,7 @@ TEST_F(LoopbackServer, WrongPasswordIsALoginError)
 {
     Database db;
     db.DatabaseName = name;
-    db.SetParamsText("user_name=ZESTCONN\r\nlc_ctype=WIN1250\r\npassword=wrong\r\nsql_role_name=");
+    db.SetParamsText("user_name=" + user + "\r\nlc_ctype=WIN1250\r\npassword=wrong\r\nsql_role_name=");
     try {
         db.Open();
         FAIL() << "a wrong password must not attach";
@@ -76,7 +79,7 @@ TEST_F(LoopbackServer, RoleReachesTheServerAndGrantsApply)
     for (const char* role : { "ZEST_READER", "" }) {
         Database db;
         db.DatabaseName = name;
-        db.SetParamsText(std::string("user_name=ZESTCONN\r\nlc_ctype=WIN1250\r\npassword=zest1\r\nsql_role_name=") + role);
+        db.SetParamsText("user_name=" + user + "\r\nlc_ctype=WIN1250\r\npassword=zest1\r\nsql_role_name=" + role);
         db.Open();
         Transaction tr(db);
         tr.Start();
