@@ -42,6 +42,8 @@ public:
     // any other mode does nothing. A failed write throws and keeps the lines that
     // were not written.
     void EmitLine(std::string_view text, int mode);
+    // The flush of EmitLine: true when lines were written.
+    bool Flush();
 
     const std::vector<std::string>& lines() const noexcept { return lines_; }
     bool empty() const noexcept { return lines_.empty(); }

@@ -14,49 +14,6 @@ namespace zest
 namespace
 {
 
-// The columns of one row of the holdings query that the table uses.
-struct HoldingsRow {
-    std::int32_t Precinct = 0;
-    std::int32_t Unit = 0;
-    std::string Regon;
-    std::int32_t Rwl = 0;
-    std::int32_t Rwd = 0;
-    std::string Ud;
-    std::int32_t ShareId = 0;
-    std::string Parcel;
-    std::string Sheet;
-    std::int64_t ParcelArea = 0;
-    std::string Ofu, Ozu, Ozk;
-    std::int64_t UseArea = 0;
-
-    void Read(const fb::Query& q)
-    {
-        Precinct = q.AsInteger("OBREB");
-        Unit = q.AsInteger("JEDNOSTKA");
-        Regon = q.AsString("REGON");
-        Rwl = q.AsInteger("rwl");
-        Rwd = q.AsInteger("rwd");
-        Ud = q.AsString("ud");
-        ShareId = q.AsInteger("idJROS");
-        Parcel = q.AsString("DZIALKA");
-        Sheet = q.AsString("arkusz");
-        ParcelArea = q.AsBigInt("powDZ");
-        Ofu = q.AsString("ofu");
-        Ozu = q.AsString("ozu");
-        Ozk = q.AsString("ozk");
-        UseArea = q.AsBigInt("pew");
-    }
-};
-
-// Fetches the next row into `row`; false when no row remains.
-bool NextRow(fb::Query& q, HoldingsRow& row)
-{
-    if (!q.Next())
-        return false;
-    row.Read(q);
-    return true;
-}
-
 const std::string_view PageBreak = "\f";
 const std::string_view CaretLine = "^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^";
 
@@ -127,9 +84,15 @@ void StatementWriter::WriteHoldingsTable(std::int32_t subjectId, char kind, cons
     q.Close();
     q.SetInteger("idp", subjectId);
     q.Open();
+    QueryHoldingsRows rows(q);
+    WriteHoldingsBlock(subjectId, kind, current, rows);
+}
 
+void StatementWriter::WriteHoldingsBlock(
+    std::int32_t subjectId, char kind, const SubjectRow* current, HoldingsRows& rows)
+{
     HoldingsRow row;
-    bool more = NextRow(q, row);
+    bool more = rows.Next(row);
     if (!more)
         return;
 
@@ -181,7 +144,7 @@ void StatementWriter::WriteHoldingsTable(std::int32_t subjectId, char kind, cons
                                     Arg(row.Ozk), Arg(row.UseArea) }));
                             firstRow = false;
                         }
-                        more = NextRow(q, row);
+                        more = rows.Next(row);
                     }
                 }
                 firstShare = false;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "classmarks.h"
+#include "holdingsrow.h"
 #include "linebuffer.h"
 #include "precincts.h"
 #include "spouseslots.h"
@@ -63,6 +64,9 @@ public:
     // current land use. `current` is the subject list's row, read by the header for the
     // kinds 'F', 'P' and 'I' (it may be null for the other kinds).
     void WriteHoldingsTable(std::int32_t subjectId, char kind, const SubjectRow* current);
+    // The same block from rows in the holdings query's order (WriteHoldingsTable passes
+    // the query's rows; tools and tests may pass rows of their own).
+    void WriteHoldingsBlock(std::int32_t subjectId, char kind, const SubjectRow* current, HoldingsRows& rows);
 
     // The name and address lines that the kind asks for, then the empty line, the title
     // and the empty line.

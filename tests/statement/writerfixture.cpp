@@ -9,7 +9,8 @@
 #include "statement/session.h"
 #include "statement/subjectlist.h"
 
-namespace zest::test {
+namespace zest::test
+{
 
 std::string Lit(const char* text)
 {
@@ -24,7 +25,10 @@ std::string Lit(const char* text)
     return out + "'";
 }
 
-std::string Lit(std::optional<int> value) { return value ? std::to_string(*value) : "null"; }
+std::string Lit(std::optional<int> value)
+{
+    return value ? std::to_string(*value) : "null";
+}
 
 std::vector<std::string> AddressRows(const Addr& a)
 {
@@ -102,34 +106,35 @@ std::string FileText(const std::vector<std::string>& lines)
     return text;
 }
 
-namespace {
+namespace
+{
 
-    std::string ReadFile(const std::string& path, bool& found)
-    {
-        std::ifstream in(path, std::ios::binary);
-        found = static_cast<bool>(in);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+std::string ReadFile(const std::string& path, bool& found)
+{
+    std::ifstream in(path, std::ios::binary);
+    found = static_cast<bool>(in);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
-    void WriteFile(const std::string& path, const std::string& text)
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << text;
-    }
+void WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
 
-    std::string UnifiedDiff(const std::string& expected, const std::string& received)
-    {
-        const std::string command = "diff -u --text '" + expected + "' '" + received + "' 2>&1";
-        std::string out;
-        if (FILE* pipe = popen(command.c_str(), "r")) {
-            char chunk[4096];
-            std::size_t n;
-            while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-                out.append(chunk, n);
-            pclose(pipe);
-        }
-        return out;
+std::string UnifiedDiff(const std::string& expected, const std::string& received)
+{
+    const std::string command = "diff -u --text '" + expected + "' '" + received + "' 2>&1";
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char chunk[4096];
+        std::size_t n;
+        while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
+            out.append(chunk, n);
+        pclose(pipe);
     }
+    return out;
+}
 
 } // namespace
 

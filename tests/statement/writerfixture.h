@@ -12,7 +12,8 @@
 #include "statement/statementwriter.h"
 #include "testregister.h"
 
-namespace zest::test {
+namespace zest::test
+{
 
 // SQL literals: a quoted text (quotes doubled), "null" for a null pointer or an empty optional.
 std::string Lit(const char* text);
@@ -41,7 +42,7 @@ struct Person {
     const char* Oim = nullptr;
     const char* Mim = nullptr;
     const char* Plec = "M";
-    std::optional<int> Radr;
+    std::optional<int> Radr = std::nullopt;
     const char* Nrl = nullptr;
 };
 std::vector<std::string> PersonRows(const Person& p);
@@ -60,7 +61,8 @@ std::string FileText(const std::vector<std::string>& lines);
 // it and returns the unified diff; ZEST_GOLDEN_UPDATE=1 rewrites the expected file.
 testing::AssertionResult MatchesGolden(std::string_view name, const std::vector<std::string>& lines);
 
-class WriterTest : public RegisterTest {
+class WriterTest : public RegisterTest
+{
 protected:
     void TearDown() override;
 

@@ -1,0 +1,98 @@
+#pragma once
+// The statement run: for the subjects of the subject list (all, or the one at the
+// cursor) it lets the writer add the blocks of each subject's statement to the line
+// buffer and flushes or clears the buffer at the end of every subject. Widget-free:
+// the statement window and the command-line tool drive the same code.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "linebuffer.h"
+#include "statement/connection/database.h"
+#include "subjectrow.h"
+
+namespace zest
+{
+
+class StatementWriter;
+class StatementFile;
+
+// The subject list's own cursor; the run walks it without copying the list.
+class SubjectCursor
+{
+public:
+    virtual ~SubjectCursor() = default;
+    virtual bool IsOpen() const = 0;
+    virtual void First() = 0;
+    virtual bool Eof() const = 0;
+    virtual void Next() = 0;
+    virtual const SubjectRow& Current() const = 0;
+    // How many subjects the list holds (fetching the rest of it if need be).
+    virtual int Count() = 0;
+};
+
+struct RunOptions {
+    bool wskazany = false; // only the subject at the cursor
+    bool TylkoPrzyMezu = false; // wives reported in their husbands' statements
+    bool TylkoKobiety = false; // men get no statement
+};
+
+// What became of one reported subject.
+struct SubjectOutcome {
+    std::int32_t Id = 0;
+    char Kind = '\0';
+    std::string Name; // Windows-1250
+    std::int64_t SelectedArea = 0; // m² of the marked classes, over all blocks
+    bool Written = false; // the statement reached the file
+};
+
+// Thrown when the user cancels a run between two subjects.
+class RunCancelled : public std::runtime_error
+{
+public:
+    RunCancelled()
+        : std::runtime_error("Zestawienie przerwane")
+    {
+    }
+};
+
+class StatementRun
+{
+public:
+    StatementRun(fb::Transaction& tr, StatementWriter& writer, LineBuffer& buffer, AreaState& area);
+    ~StatementRun();
+    StatementRun(const StatementRun&) = delete;
+    StatementRun& operator=(const StatementRun&) = delete;
+
+    // Called after each subject with (subjects done, subjects listed); false cancels.
+    using Progress = std::function<bool(int done, int total)>;
+    using OutcomeSink = std::function<void(const SubjectOutcome&)>;
+
+    // Reports the subjects into `file` (open for writing). On any error, or a cancel,
+    // the line buffer is emptied and the error passes on; the caller discards the file.
+    void Run(SubjectCursor& list, const RunOptions& options, StatementFile& file, const Progress& progress = {},
+        const OutcomeSink& outcome = {});
+
+    // One subject: its own block, then its marriages' (and wives') blocks, then the
+    // flush through the threshold test, or a clear when it gets no statement.
+    SubjectOutcome ReportSubject(const SubjectRow& row, const RunOptions& options);
+
+private:
+    fb::Query& Marriages(bool husband);
+
+    fb::Transaction* tr_;
+    StatementWriter* writer_;
+    LineBuffer* buffer_;
+    AreaState* area_;
+    std::unique_ptr<fb::Query> husbandMarriages_;
+    std::unique_ptr<fb::Query> wifeMarriages_;
+};
+
+// The name of a subject row for lists and summaries: "surname first-name" of a person,
+// the full name of an institution or group.
+std::string SubjectDisplayName(const SubjectRow& row);
+
+} // namespace zest

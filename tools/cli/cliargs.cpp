@@ -1,0 +1,173 @@
+#include "cliargs.h"
+
+#include <charconv>
+
+namespace zest::cli
+{
+
+const char* const HelpText = R"(Usage: zestawienia-cli --database DB [options]
+Writes the holdings statements of a register's subjects, as the statement window does.
+
+  --database DB          register database (path, or host:path for a server)
+  --user U               user name (default SYSDBA)
+  --password P           password (default masterkey)
+  --role R               SQL role
+  --kind K               fizyczne (default), instytucje or grupowe
+  --from TEXT            lower end of the name range ("od")
+  --to TEXT              upper end of the name range ("do")
+  --subject ID_PDM       only the listed subject with this id ("tylko dla wskazanej osoby")
+  --threshold N          area threshold in m2 (default 10000)
+  --marks M              default (default), all or none: the class marks
+  --toggle OZU/OZK/OFU   toggle the mark of that class row (may be repeated)
+  --no-paging            no form feed after each block ("stronicowanie" off)
+  --training             training title ("Do celow szkoleniowych")
+  --only-husband         wives in their husbands' statements ("zestawienie tylko przy mezu")
+  --only-women           men get no statement ("Tylko kobiety")
+  --output FILE          write the statements to FILE instead of standard output
+  --encoding E           cp1250 (default: the bytes of the statement file) or utf-8
+  --summary-csv FILE     one row per reported subject, UTF-8 with BOM, ';'-separated
+  --progress             a progress line on standard error
+  --help                 this text
+
+Exit status: 0 success, 1 database or file error, 2 usage error.
+)";
+
+namespace
+{
+
+std::int32_t ParseInt(const std::string& name, const std::string& text)
+{
+    std::int32_t v = 0;
+    const char* b = text.data();
+    const char* e = text.data() + text.size();
+    if (b != e && *b == '+')
+        ++b;
+    auto [p, ec] = std::from_chars(b, e, v);
+    if (text.empty() || ec != std::errc() || p != e)
+        throw UsageError(name + ": '" + text + "' is not a valid integer value");
+    return v;
+}
+
+} // namespace
+
+Options ParseArguments(const std::vector<std::string>& args)
+{
+    Options o;
+    bool haveDatabase = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string a = args[i];
+        std::string value;
+        bool inlineValue = false;
+        if (a.rfind("--", 0) == 0) {
+            const std::size_t eq = a.find('=');
+            if (eq != std::string::npos) {
+                value = a.substr(eq + 1);
+                a = a.substr(0, eq);
+                inlineValue = true;
+            }
+        }
+        auto next = [&]() -> std::string {
+            if (inlineValue)
+                return value;
+            if (i + 1 >= args.size())
+                throw UsageError(a + " needs a value");
+            return args[++i];
+        };
+        auto flag = [&]() {
+            if (inlineValue)
+                throw UsageError(a + " takes no value");
+        };
+        if (a == "--help" || a == "-h") {
+            flag();
+            o.help = true;
+        } else if (a == "--database") {
+            o.database = next();
+            haveDatabase = true;
+        } else if (a == "--user") {
+            o.user = next();
+        } else if (a == "--password") {
+            o.password = next();
+        } else if (a == "--role") {
+            o.role = next();
+        } else if (a == "--kind") {
+            const std::string k = next();
+            if (k == "fizyczne")
+                o.kind = 0;
+            else if (k == "instytucje")
+                o.kind = 1;
+            else if (k == "grupowe")
+                o.kind = 2;
+            else
+                throw UsageError("--kind: '" + k + "' is not one of fizyczne, instytucje, grupowe");
+        } else if (a == "--from") {
+            o.from = next();
+        } else if (a == "--to") {
+            o.to = next();
+        } else if (a == "--subject") {
+            o.subject = ParseInt(a, next());
+        } else if (a == "--threshold") {
+            o.threshold = ParseInt(a, next());
+        } else if (a == "--marks") {
+            const std::string m = next();
+            if (m == "default")
+                o.marks = Marks::Default;
+            else if (m == "all")
+                o.marks = Marks::All;
+            else if (m == "none")
+                o.marks = Marks::None;
+            else
+                throw UsageError("--marks: '" + m + "' is not one of default, all, none");
+        } else if (a == "--toggle") {
+            const std::string t = next();
+            SplitToggle(t);
+            o.toggles.push_back(t);
+        } else if (a == "--no-paging") {
+            flag();
+            o.noPaging = true;
+        } else if (a == "--training") {
+            flag();
+            o.training = true;
+        } else if (a == "--only-husband") {
+            flag();
+            o.onlyHusband = true;
+        } else if (a == "--only-women") {
+            flag();
+            o.onlyWomen = true;
+        } else if (a == "--output") {
+            o.output = next();
+            if (o.output.empty())
+                throw UsageError("--output needs a file name");
+        } else if (a == "--encoding") {
+            const std::string e = next();
+            if (e == "cp1250")
+                o.encoding = Encoding::Cp1250;
+            else if (e == "utf-8" || e == "utf8")
+                o.encoding = Encoding::Utf8;
+            else
+                throw UsageError("--encoding: '" + e + "' is not one of cp1250, utf-8");
+        } else if (a == "--summary-csv") {
+            o.summaryCsv = next();
+            if (o.summaryCsv.empty())
+                throw UsageError("--summary-csv needs a file name");
+        } else if (a == "--progress") {
+            flag();
+            o.progress = true;
+        } else {
+            throw UsageError("unknown argument: " + args[i]);
+        }
+    }
+    if (!o.help && (!haveDatabase || o.database.empty()))
+        throw UsageError("--database is required");
+    return o;
+}
+
+ClassCodes SplitToggle(const std::string& value)
+{
+    const std::size_t a = value.find('/');
+    const std::size_t b = a == std::string::npos ? std::string::npos : value.find('/', a + 1);
+    if (a == std::string::npos || b == std::string::npos || value.find('/', b + 1) != std::string::npos)
+        throw UsageError("--toggle: '" + value + "' is not OZU/OZK/OFU");
+    return { value.substr(0, a), value.substr(a + 1, b - a - 1), value.substr(b + 1) };
+}
+
+} // namespace zest::cli

@@ -1,0 +1,56 @@
+#pragma once
+// The command line of zestawienia-cli. Its interface is fixed: other programs call it.
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zest::cli
+{
+
+class UsageError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class Marks { Default, All, None };
+enum class Encoding { Cp1250, Utf8 };
+
+struct Options {
+    std::string database;
+    std::string user = "SYSDBA";
+    std::string password = "masterkey";
+    std::string role;
+    int kind = 0; // 0 fizyczne, 1 instytucje, 2 grupowe
+    std::string from; // as given (UTF-8)
+    std::string to;
+    std::optional<std::int32_t> subject;
+    std::int32_t threshold = 10000;
+    Marks marks = Marks::Default;
+    std::vector<std::string> toggles; // "OZU/OZK/OFU"
+    bool noPaging = false;
+    bool training = false;
+    bool onlyHusband = false;
+    bool onlyWomen = false;
+    std::string output; // empty: standard output
+    Encoding encoding = Encoding::Cp1250;
+    std::string summaryCsv;
+    bool progress = false;
+    bool help = false;
+};
+
+// Throws UsageError with a message naming the offending argument.
+Options ParseArguments(const std::vector<std::string>& args);
+
+// The three codes of a --toggle value; throws UsageError unless there are exactly three.
+struct ClassCodes {
+    std::string ozu, ozk, ofu;
+};
+ClassCodes SplitToggle(const std::string& value);
+
+extern const char* const HelpText;
+
+} // namespace zest::cli
