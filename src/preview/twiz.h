@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <string>
 
 namespace Ui
 {
@@ -17,6 +18,14 @@ public:
     // `owner`: the host's window that owns the library's windows, or none.
     explicit Twiz(QWidget* owner = nullptr);
     ~Twiz() override;
+
+    // Loads a plain Windows-1250 text file (CR LF line ends, form feeds kept) into the
+    // text control: in place of its text, or after it when `append` is true. A file
+    // that cannot be read throws "Cannot open file %s" and changes nothing.
+    void LoadResults(const std::string& fileName, bool append);
+
+    // The text as the control holds it, as Windows-1250 bytes with CR LF line ends.
+    std::string Text() const;
 
 private:
     std::unique_ptr<Ui::Twiz> ui;

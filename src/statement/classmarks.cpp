@@ -46,4 +46,13 @@ void ClassGrid::MarkDefaults()
         rows_[r][ColMark] = DefaultMark(rows_[r][ColOzu]);
 }
 
+bool ClassGrid::Toggle(int row)
+{
+    if (row < 1 || row >= RowCount())
+        return false;
+    std::string& mark = rows_[row][ColMark];
+    mark = mark == MarkYes ? MarkNo : MarkYes;
+    return true;
+}
+
 } // namespace zest

@@ -47,6 +47,9 @@ public:
     void MarkAll();
     // "Sumuj domyślne": every data row gets the default mark of its land-use code.
     void MarkDefaults();
+    // A key typed on a data row: "Tak" becomes blank, anything else (blank, empty)
+    // becomes "Tak". False, and nothing changes, for a row that is not a data row.
+    bool Toggle(int row);
 
 private:
     std::vector<Row> rows_;

@@ -1,13 +1,22 @@
 // The statement window.
 #include "tform1.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QStringEncoder>
+#include <initializer_list>
+#include <stdexcept>
+#include <vector>
 
 #include "classgridmodel.h"
 #include "messages.h"
 #include "preview/twiz.h"
+#include "sharedstate.h"
 #include "subjectlist.h"
+#include "subjectlistmodel.h"
+#include "threshold.h"
 #include "ui_tform1.h"
 #include "windowowner.h"
 #include "wintext.h"
@@ -28,6 +37,63 @@ QFont DesignedFont()
 
 constexpr int ClassColumnWidths[] = { 97, 92, 90, 89 };
 constexpr int ClassRowHeight = 18;
+
+// The hourglass for as long as the guard lives, whichever way the handler ends.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Disables the controls, and enables them again when it goes, also after an error.
+class DisabledMeanwhile
+{
+public:
+    DisabledMeanwhile(std::initializer_list<QWidget*> widgets)
+        : widgets_(widgets)
+    {
+        for (QWidget* w : widgets_)
+            w->setEnabled(false);
+    }
+    ~DisabledMeanwhile()
+    {
+        for (QWidget* w : widgets_)
+            w->setEnabled(true);
+    }
+    DisabledMeanwhile(const DisabledMeanwhile&) = delete;
+    DisabledMeanwhile& operator=(const DisabledMeanwhile&) = delete;
+
+private:
+    std::vector<QWidget*> widgets_;
+};
+
+// A bound of the name range as the register's Windows-1250 text. A character that the
+// code page does not have would reach the server as a substitute and silently search
+// for another name: such a bound is refused.
+std::string RangeBound(const QString& text, const char* label)
+{
+    QStringEncoder encoder("windows-1250");
+    if (!encoder.isValid())
+        throw std::runtime_error("windows-1250 encoder unavailable");
+    const QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        throw std::runtime_error(zest::ui::ToWin1250(
+            QString::fromUtf8("Pole „%1” zawiera znak spoza strony kodowej Windows-1250; popraw zakres nazw.")
+                .arg(QString::fromUtf8(label))));
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// Keys that type a character reach the grid's key-press handler; keys that only move
+// (arrows, paging, function keys) and the focus keys do not.
+bool TypesCharacter(const QKeyEvent& key)
+{
+    if (key.text().isEmpty() || key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
+        return false;
+    return !(key.modifiers() & Qt::AltModifier);
+}
 
 } // namespace
 
@@ -56,23 +122,36 @@ void TForm1::FormCreate(QWidget* owner)
     typOsoby_->addButton(ui->TypOsobyPodmiotGrupowy, zest::GroupKindIndex);
 
     SetUpClassGrid();
+    SetUpSubjectGrid();
 
     connect(ui->SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(ui->Button7, &QPushButton::clicked, this, &TForm1::BtnPobierzOsobyClick);
     connect(ui->Button5, &QPushButton::clicked, this, &TForm1::BtnZestawienieClick);
+    connect(ui->sPowUZ, &QLineEdit::textChanged, this, &TForm1::sPowUZChange);
+    ui->ozu->installEventFilter(this);
 
     wiz_ = new Twiz(owner);
 }
 
 void TForm1::FormDestroy() noexcept
 {
-    // The grid's model reads the session's classes: both go before the session does.
+    // The grids' models read the session's classes and the subject list: they go first.
+    ui->ozu->removeEventFilter(this);
     ui->ozu->setModel(nullptr);
     delete classModel_;
     classModel_ = nullptr;
+    ui->DBGrid1->setModel(nullptr);
+    delete subjectModel_;
+    subjectModel_ = nullptr;
     delete wiz_.data();
+    Disconnect();
+}
+
+void TForm1::Disconnect() noexcept
+{
+    subjects_.Close();
     session_->Disconnect();
 }
 
@@ -91,6 +170,40 @@ void TForm1::SetUpClassGrid()
     rows->setMinimumSectionSize(ClassRowHeight);
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultSectionSize(ClassRowHeight);
+}
+
+void TForm1::SetUpSubjectGrid()
+{
+    subjectModel_ = new zest::ui::SubjectListModel(subjects_, this, this);
+    ui->DBGrid1->setModel(subjectModel_);
+    ui->DBGrid1->verticalHeader()->hide();
+    ui->DBGrid1->verticalHeader()->setDefaultSectionSize(ClassRowHeight);
+    connect(subjectModel_, &zest::ui::SubjectListModel::CurrentSubjectChanged, this, &TForm1::MoveGridToSubject);
+    connect(ui->DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TForm1::DBGrid1RowChanged);
+}
+
+void TForm1::ShowSubjectColumns()
+{
+    for (int c = 0; c < subjectModel_->columnCount(); ++c)
+        ui->DBGrid1->setColumnHidden(c, subjectModel_->IsColumnHidden(c));
+}
+
+void TForm1::MoveGridToSubject(int row)
+{
+    if (row < 0 || row >= subjectModel_->rowCount())
+        return;
+    QItemSelectionModel* selection = ui->DBGrid1->selectionModel();
+    if (selection->currentIndex().row() == row)
+        return;
+    selection->setCurrentIndex(
+        subjectModel_->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TForm1::DBGrid1RowChanged(const QModelIndex& current)
+{
+    if (!current.isValid() || current.row() == subjects_.Current())
+        return;
+    zest::ui::RunGuarded(this, [this, row = current.row()] { subjects_.SetCurrent(row); });
 }
 
 Twiz* TForm1::wiz() const noexcept
@@ -115,7 +228,7 @@ void TForm1::OpenRegister(
 {
     if (session_->Matches(database, user, password))
         return;
-    session_->Disconnect();
+    Disconnect();
     session_->SetConnectionParams(database, user, password, role);
     ConnectDatabase();
 }
@@ -136,7 +249,7 @@ void TForm1::ConnectDatabase()
     } catch (...) {
         // Connected but not loaded: drop the connection, so that the buttons cannot run
         // queries on a half-prepared window and the next call connects afresh.
-        session_->Disconnect();
+        Disconnect();
         session_->Classes.Reset();
         session_->Precincts.Clear();
         classModel_->Reload();
@@ -174,9 +287,48 @@ void TForm1::Button2Click()
     });
 }
 
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->ozu && event->type() == QEvent::KeyPress && TypesCharacter(*static_cast<QKeyEvent*>(event))) {
+        ozuKeyPress();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::ozuKeyPress()
+{
+    zest::ui::RunGuarded(this, [this] {
+        QModelIndex current = ui->ozu->currentIndex();
+        if (!current.isValid()) {
+            // The grid always has a current row: the first, until the user moves.
+            current = classModel_->index(0, zest::ClassGrid::ColMark);
+            ui->ozu->setCurrentIndex(current);
+        }
+        if (session_->Classes.Toggle(current.row() + 1))
+            classModel_->MarksChanged();
+    });
+}
+
+void TForm1::sPowUZChange()
+{
+    zest::ui::RunGuarded(this,
+        [this] { zest::Library().Area.AreaThreshold = zest::ParseThreshold(zest::ui::ToWin1250(ui->sPowUZ->text())); });
+}
+
 void TForm1::BtnPobierzOsobyClick()
 {
-    zest::ui::RunGuarded(this, [] {});
+    zest::ui::RunGuarded(this, [this] {
+        const int kind = TypOsobyIndex();
+        const std::string sql
+            = zest::SubjectListSql(kind, RangeBound(ui->EditOd->text(), "od"), RangeBound(ui->EditDo->text(), "do"));
+        WaitCursor wait;
+        DisabledMeanwhile edits { ui->EditOd, ui->EditDo };
+        subjects_.Close();
+        subjectModel_->SetKind(kind);
+        subjects_.Open(session_->IBTransaction1, sql);
+        ShowSubjectColumns();
+    });
 }
 
 void TForm1::BtnZestawienieClick()

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "session.h"
+#include "subjectlistdata.h"
 
 namespace Ui
 {
@@ -16,9 +17,12 @@ class TForm1;
 class QButtonGroup;
 class Twiz;
 
+class QModelIndex;
+
 namespace zest::ui
 {
 class ClassGridModel;
+class SubjectListModel;
 }
 
 class TForm1 : public QWidget
@@ -34,6 +38,8 @@ public:
     Twiz* wiz() const noexcept;
     // The chosen item of "Typ osoby": 0 persons, 1 institutions, 2 group subjects.
     int TypOsobyIndex() const;
+    // The subject list dsPODMIOTY as the last search left it; the statement run walks it.
+    zest::SubjectList& Subjects() noexcept { return subjects_; }
 
     // Keeps the open connection when it serves these credentials (the role is not
     // compared); otherwise disconnects, sets the new parameters and connects again.
@@ -49,18 +55,34 @@ public:
     void SpeedButton1Click();
     void Button1Click();
     void Button2Click();
+    // A key that types a character in the class grid: toggles the current row's mark.
+    void ozuKeyPress();
+    // Every change of the threshold text.
+    void sPowUZChange();
     void BtnPobierzOsobyClick();
     void BtnZestawienieClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate(QWidget* owner);
     void FormDestroy() noexcept;
     void SetUpClassGrid();
+    void SetUpSubjectGrid();
     void SetLoaded(bool loaded);
+    // Closes the subject list, then the connection: the list's cursor lives on it.
+    void Disconnect() noexcept;
+    void ShowSubjectColumns();
+    void MoveGridToSubject(int row);
+    void DBGrid1RowChanged(const QModelIndex& current);
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<zest::StatementSession> session_;
     zest::ui::ClassGridModel* classModel_ = nullptr;
+    // After the session: the list's cursor belongs to the session's connection.
+    zest::SubjectList subjects_;
+    zest::ui::SubjectListModel* subjectModel_ = nullptr;
     QButtonGroup* typOsoby_ = nullptr;
     QPointer<Twiz> wiz_;
 };

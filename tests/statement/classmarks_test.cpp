@@ -80,6 +80,28 @@ TEST(ClassGridTest, MarkAllAndMarkDefaultsLeaveTheHeader)
     EXPECT_EQ(grid.Text(0, ClassGrid::ColMark), "Sumuj");
 }
 
+TEST(ClassGridTest, ToggleFlipsOnlyTakAndLeavesOtherRowsAndTheHeader)
+{
+    ClassGrid grid;
+    ASSERT_TRUE(grid.Toggle(1)); // the one empty row of an unloaded grid
+    EXPECT_EQ(grid.Text(1, ClassGrid::ColMark), "Tak");
+
+    grid.Add("R", "R", "I"); // "Tak" by default
+    grid.Add("B", "B", ""); // "   "
+    grid.SetText(2, ClassGrid::ColMark, "tak"); // not "Tak": counts as unmarked
+    ASSERT_TRUE(grid.Toggle(1));
+    EXPECT_EQ(grid.Text(1, ClassGrid::ColMark), "   ");
+    ASSERT_TRUE(grid.Toggle(2));
+    EXPECT_EQ(grid.Text(2, ClassGrid::ColMark), "Tak");
+    ASSERT_TRUE(grid.Toggle(1));
+    EXPECT_EQ(grid.Text(1, ClassGrid::ColMark), "Tak");
+    EXPECT_EQ(grid.Text(2, ClassGrid::ColMark), "Tak");
+
+    for (int row : { 0, -1, 3 })
+        EXPECT_FALSE(grid.Toggle(row)) << row;
+    EXPECT_EQ(grid.Text(0, ClassGrid::ColMark), "Sumuj");
+}
+
 TEST(PrecinctTableTest, LookupFindsTheFirstSlotWithTheId)
 {
     zest::PrecinctTable table;

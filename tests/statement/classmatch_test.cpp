@@ -15,6 +15,11 @@ struct MatchCase {
     std::int64_t added;
 };
 
+void PrintTo(const MatchCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class MatchAndAddCases : public testing::TestWithParam<MatchCase>
 {
 };

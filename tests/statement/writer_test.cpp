@@ -296,7 +296,7 @@ TEST_F(WriterTest, StatementsArePreparedOncePerWriter)
     }
     // Holdings, address and couple members statements, each once.
     EXPECT_EQ(w.PreparedStatements(), 3);
-    EXPECT_EQ(buffer.lines().size(), 3 * (22u + 23u + 22u)) << FileText(buffer.lines());
+    EXPECT_EQ(buffer.lines().size(), 3 * (21u + 22u + 21u)) << FileText(buffer.lines());
 }
 
 TEST_F(WriterTest, FindsPersonSubject)
@@ -334,6 +334,22 @@ TEST_F(WriterErrorTest, ErrorKeepsTheLinesAlreadyAdded)
         PersonRows({ .Id = 1, .Nzw = "Nowak", .Pim = "Jan", .Radr = 1 }), SmallHolding(1, 500) });
     EXPECT_ANY_THROW(WriteListed(PersonKindIndex, 1));
     EXPECT_EQ(Lines(), std::vector<std::string> { "       Nowak Jan" });
+}
+
+// A register whose holdings index is missing refuses the plan; the block is written all
+// the same, with the server's own access path.
+class WriterWithoutIndexTest : public WriterTest
+{
+protected:
+    void Prepare(TestRegister& r) override { r.Exec("drop index UDZ_PODM_JEDN_IDX"); }
+};
+
+TEST_F(WriterWithoutIndexTest, HoldingsQueryFallsBackToTheServersPlan)
+{
+    Load(SmallHolding(1, 500));
+    Writer().WriteHoldingsTable(1, '\0', nullptr);
+    EXPECT_EQ(Lines().size(), 3u + 15u);
+    EXPECT_EQ(Writer().PreparedStatements(), 1);
 }
 
 } // namespace

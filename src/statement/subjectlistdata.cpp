@@ -1,0 +1,243 @@
+// The subject list.
+#include "subjectlistdata.h"
+
+#include <algorithm>
+#include <charconv>
+#include <stdexcept>
+
+#include "statement/connection/database.h"
+#include "statement/connection/reading.h"
+#include "subjectlist.h"
+
+namespace zest
+{
+
+namespace
+{
+
+using Row = std::vector<SubjectList::Cell>;
+
+bool SameName(std::string_view a, std::string_view b) noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto x = static_cast<unsigned char>(a[i]);
+        auto y = static_cast<unsigned char>(b[i]);
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<unsigned char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<unsigned char>(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// Up to `count` rows from the cursor; `ended` becomes true when the cursor has no more.
+// A cursor that was closed under the list (its transaction ended, the connection was
+// closed) would look like the end of the rows: that is an error, not an end.
+std::vector<Row> ReadRows(fb::Query& query, int count, bool& ended)
+{
+    std::vector<Row> rows;
+    const int columns = query.FieldCount();
+    rows.reserve(static_cast<std::size_t>(count));
+    while (static_cast<int>(rows.size()) < count) {
+        if (!query.IsOpen())
+            throw std::runtime_error("Lista podmiot\xF3w zosta\xB3"
+                                     "a zamkni\xEAta przed odczytaniem wszystkich wierszy");
+        if (!query.Next()) {
+            ended = true;
+            break;
+        }
+        Row& row = rows.emplace_back();
+        row.reserve(static_cast<std::size_t>(columns));
+        for (int c = 0; c < columns; ++c)
+            row.push_back(query.Text(c));
+    }
+    return rows;
+}
+
+[[noreturn]] void ClosedList()
+{
+    throw fb::UsageError("Lista podmiot\xF3w jest zamkni\xEAta");
+}
+
+} // namespace
+
+SubjectList::SubjectList() = default;
+
+SubjectList::~SubjectList()
+{
+    observer_ = nullptr;
+    Close();
+}
+
+void SubjectList::Open(fb::Transaction& tr, std::string_view sql)
+{
+    Close();
+    std::unique_ptr<fb::Query> query = PrepareWithPlanFallback(tr, sql);
+    query->Open();
+    std::vector<std::string> columns;
+    for (int c = 0; c < query->FieldCount(); ++c)
+        columns.push_back(query->FieldName(c));
+    bool ended = false;
+    std::vector<Row> rows = ReadRows(*query, batch_, ended);
+
+    if (observer_)
+        observer_->ListAboutToBeReset();
+    sql_ = query->sql();
+    query_ = std::move(query);
+    columns_ = std::move(columns);
+    rows_ = std::move(rows);
+    ended_ = ended;
+    current_ = rows_.empty() ? -1 : 0;
+    eof_ = rows_.empty();
+    if (observer_) {
+        observer_->ListReset();
+        observer_->CurrentRowChanged(current_);
+    }
+}
+
+void SubjectList::Close() noexcept
+{
+    if (!IsOpen() && rows_.empty() && columns_.empty())
+        return;
+    if (observer_)
+        observer_->ListAboutToBeReset();
+    query_.reset();
+    sql_.clear();
+    columns_.clear();
+    rows_.clear();
+    ended_ = true;
+    eof_ = true;
+    current_ = -1;
+    if (observer_)
+        observer_->ListReset();
+}
+
+int SubjectList::ColumnIndex(std::string_view name) const noexcept
+{
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+        if (SameName(columns_[c], name))
+            return static_cast<int>(c);
+    }
+    return -1;
+}
+
+int SubjectList::FetchMore(int count)
+{
+    if (!IsOpen() || ended_ || count <= 0)
+        return 0;
+    std::vector<Row> rows;
+    try {
+        rows = ReadRows(*query_, count, ended_);
+    } catch (...) {
+        Close();
+        throw;
+    }
+    if (rows.empty())
+        return 0;
+    const int first = RowCount();
+    const int last = first + static_cast<int>(rows.size()) - 1;
+    if (observer_)
+        observer_->RowsAboutToBeAppended(first, last);
+    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    if (observer_)
+        observer_->RowsAppended();
+    return last - first + 1;
+}
+
+void SubjectList::FetchAll()
+{
+    while (FetchMore(batch_) > 0) { }
+}
+
+void SubjectList::First()
+{
+    if (!IsOpen())
+        ClosedList();
+    if (rows_.empty())
+        FetchMore(batch_);
+    if (rows_.empty()) {
+        eof_ = true;
+        return;
+    }
+    MoveTo(0);
+    eof_ = false;
+}
+
+void SubjectList::Next()
+{
+    if (!IsOpen())
+        ClosedList();
+    if (current_ + 1 >= RowCount())
+        FetchMore(batch_);
+    if (current_ + 1 < RowCount())
+        MoveTo(current_ + 1);
+    else
+        eof_ = true;
+}
+
+bool SubjectList::SetCurrent(int row)
+{
+    if (row < 0 || !IsOpen())
+        return false;
+    while (row >= RowCount() && FetchMore(std::max(batch_, row + 1 - RowCount())) > 0) { }
+    if (row >= RowCount())
+        return false;
+    MoveTo(row);
+    eof_ = false;
+    return true;
+}
+
+void SubjectList::MoveTo(int row)
+{
+    if (row == current_)
+        return;
+    current_ = row;
+    if (observer_)
+        observer_->CurrentRowChanged(row);
+}
+
+const SubjectList::Cell* SubjectList::CurrentCell(std::string_view column) const
+{
+    if (!IsOpen())
+        ClosedList();
+    const int index = ColumnIndex(column);
+    if (index < 0)
+        throw fb::UsageError("unknown column: " + std::string(column));
+    if (current_ < 0)
+        return nullptr;
+    return &rows_[static_cast<std::size_t>(current_)][static_cast<std::size_t>(index)];
+}
+
+std::int32_t SubjectList::Integer(std::string_view column) const
+{
+    const Cell* cell = CurrentCell(column);
+    if (!cell || !*cell)
+        return fb::ReadInteger(std::nullopt);
+    std::string_view text = **cell;
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    std::int32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+        throw std::runtime_error("'" + **cell + "' is not a valid integer value");
+    return value;
+}
+
+std::string SubjectList::Text(std::string_view column) const
+{
+    const Cell* cell = CurrentCell(column);
+    return cell ? fb::ReadText(*cell) : std::string();
+}
+
+char SubjectList::Letter(std::string_view column) const
+{
+    return fb::FirstLetter(Text(column));
+}
+
+} // namespace zest
