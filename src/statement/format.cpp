@@ -2,7 +2,8 @@
 
 #include <vector>
 
-namespace zest {
+namespace zest
+{
 
 std::string FormatLine(std::string_view format, std::initializer_list<FormatArg> args)
 {

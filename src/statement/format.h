@@ -13,11 +13,13 @@
 #include <string_view>
 #include <variant>
 
-namespace zest {
+namespace zest
+{
 
 using FormatArg = std::variant<std::string_view, std::int64_t>;
 
-class FormatError : public std::invalid_argument {
+class FormatError : public std::invalid_argument
+{
 public:
     using std::invalid_argument::invalid_argument;
 };
@@ -26,10 +28,25 @@ public:
 // (or an integer for %s); surplus arguments are ignored.
 std::string FormatLine(std::string_view format, std::initializer_list<FormatArg> args);
 
-inline FormatArg Arg(std::string_view s) { return FormatArg(s); }
-inline FormatArg Arg(const std::string& s) { return FormatArg(std::string_view(s)); }
-inline FormatArg Arg(const char* s) { return FormatArg(std::string_view(s)); }
-inline FormatArg Arg(std::int64_t v) { return FormatArg(v); }
-inline FormatArg Arg(std::int32_t v) { return FormatArg(static_cast<std::int64_t>(v)); }
+inline FormatArg Arg(std::string_view s)
+{
+    return FormatArg(s);
+}
+inline FormatArg Arg(const std::string& s)
+{
+    return FormatArg(std::string_view(s));
+}
+inline FormatArg Arg(const char* s)
+{
+    return FormatArg(std::string_view(s));
+}
+inline FormatArg Arg(std::int64_t v)
+{
+    return FormatArg(v);
+}
+inline FormatArg Arg(std::int32_t v)
+{
+    return FormatArg(static_cast<std::int64_t>(v));
+}
 
 } // namespace zest

@@ -1,20 +1,29 @@
 #include "holdingstext.h"
 
-namespace zest {
+namespace zest
+{
 
 std::string ShareKindName(std::int32_t rwl, std::int32_t rwd)
 {
     switch (rwd) {
     case 0:
-        return rwl == 1 ? "w\xB3" "a\x9C" "ciciel" : "posiadacz";
+        return rwl == 1 ? "w\xB3"
+                          "a\x9C"
+                          "ciciel"
+                        : "posiadacz";
     case 1:
         return "u\xBFytkownik wieczysty";
     case 2:
-        return "zarz\xB9" "d lub trwa\xB3y zarz\xB9" "d";
+        return "zarz\xB9"
+               "d lub trwa\xB3y zarz\xB9"
+               "d";
     case 3:
-        return "wykonywanie prawa w\xB3" "asno\x9C" "ci SP";
+        return "wykonywanie prawa w\xB3"
+               "asno\x9C"
+               "ci SP";
     case 4:
-        return "gospodarowanie zasobem nieruchomo\x9C" "ci";
+        return "gospodarowanie zasobem nieruchomo\x9C"
+               "ci";
     case 5:
         return "u\xBFytkowanie";
     default:
@@ -41,13 +50,14 @@ std::string FormatPersonName(const PersonName& p)
     return s;
 }
 
-namespace {
-    void AppendPart(std::string& line, const std::string& part)
-    {
-        if (!line.empty())
-            line += ' ';
-        line += part;
-    }
+namespace
+{
+void AppendPart(std::string& line, const std::string& part)
+{
+    if (!line.empty())
+        line += ' ';
+    line += part;
+}
 } // namespace
 
 std::vector<std::string> BuildAddressLines(const AddressRecord& a, const std::string& premises)

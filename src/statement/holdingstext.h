@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-namespace zest {
+namespace zest
+{
 
 // The kind of right of a share; `rwl` decides between owner and possessor when `rwd` is 0.
 std::string ShareKindName(std::int32_t rwl, std::int32_t rwd);

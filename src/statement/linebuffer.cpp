@@ -2,7 +2,8 @@
 
 #include "statementfile.h"
 
-namespace zest {
+namespace zest
+{
 
 void LineBuffer::EmitLine(std::string_view text, int mode)
 {

@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-namespace zest {
+namespace zest
+{
 
 class StatementFile;
 
@@ -28,7 +29,8 @@ enum EmitMode : int {
     EmitFlush = 2,
 };
 
-class LineBuffer {
+class LineBuffer
+{
 public:
     explicit LineBuffer(AreaState& area)
         : area_(&area)

@@ -5,13 +5,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace zest {
+namespace zest
+{
 
-namespace {
-    [[noreturn]] void Fail(const char* what, const std::string& path, int err)
-    {
-        throw FileError(std::string(what) + " " + path + ": " + std::strerror(err));
-    }
+namespace
+{
+[[noreturn]] void Fail(const char* what, const std::string& path, int err)
+{
+    throw FileError(std::string(what) + " " + path + ": " + std::strerror(err));
+}
 } // namespace
 
 StatementFile::~StatementFile()

@@ -7,14 +7,17 @@
 #include <string_view>
 #include <vector>
 
-namespace zest {
+namespace zest
+{
 
-class FileError : public std::runtime_error {
+class FileError : public std::runtime_error
+{
 public:
     using std::runtime_error::runtime_error;
 };
 
-class StatementFile {
+class StatementFile
+{
 public:
     StatementFile() = default;
     ~StatementFile();

@@ -6,7 +6,8 @@ using zest::Arg;
 using zest::FormatError;
 using zest::FormatLine;
 
-namespace {
+namespace
+{
 
 struct FormatCase {
     const char* name;
@@ -15,7 +16,9 @@ struct FormatCase {
     const char* expected;
 };
 
-class FormatWidths : public testing::TestWithParam<FormatCase> { };
+class FormatWidths : public testing::TestWithParam<FormatCase>
+{
+};
 
 TEST_P(FormatWidths, PadsToTheMinimumAndNeverCuts)
 {
@@ -32,8 +35,7 @@ INSTANTIATE_TEST_SUITE_P(Boundaries, FormatWidths,
         FormatCase { "TextLeftLonger", "[%-3s]", Arg("12345"), "[12345]" },
         FormatCase { "EmptyTextGivesWidthSpaces", "[%9s]", Arg(""), "[         ]" },
         FormatCase { "EmptyTextLeft", "[%-8s]", Arg(""), "[        ]" },
-        FormatCase { "WidthZero", "[%0s]", Arg("x"), "[x]" },
-        FormatCase { "NoWidth", "[%s]", Arg(""), "[]" },
+        FormatCase { "WidthZero", "[%0s]", Arg("x"), "[x]" }, FormatCase { "NoWidth", "[%s]", Arg(""), "[]" },
         FormatCase { "UpperCaseS", "[%11S]", Arg("ab"), "[         ab]" },
         FormatCase { "UpperCaseSNoWidth", "[%S]", Arg("ab"), "[ab]" },
         FormatCase { "IntegerRight", "[%11d]", Arg(std::int64_t { 12000 }), "[      12000]" },
@@ -50,9 +52,14 @@ TEST(FormatLine, StatementRulesAndHeadings)
                   { Arg(""), Arg("------"), Arg("-------------"), Arg("-----------"), Arg("--------"), Arg("--------"),
                       Arg("--------"), Arg("----------") }),
         "         +------+-------------+-----------+--------+--------+--------+----------+");
-    EXPECT_EQ(FormatLine("%9s %6s %13s %11d", { Arg(""), Arg(" razem"), Arg("jednostka"), Arg(std::int64_t { 12000 }) }),
+    EXPECT_EQ(
+        FormatLine("%9s %6s %13s %11d", { Arg(""), Arg(" razem"), Arg("jednostka"), Arg(std::int64_t { 12000 }) }),
         "           razem     jednostka       12000");
-    EXPECT_EQ(FormatLine("   Obr\xEA" "b:%d-%s", { Arg(std::int64_t { 3 }), Arg("") }), "   Obr\xEA" "b:3-");
+    EXPECT_EQ(FormatLine("   Obr\xEA"
+                         "b:%d-%s",
+                  { Arg(std::int64_t { 3 }), Arg("") }),
+        "   Obr\xEA"
+        "b:3-");
     EXPECT_EQ(FormatLine("100%% %s", { Arg("x") }), "100% x");
 }
 

@@ -4,17 +4,29 @@
 
 using namespace zest;
 
-namespace {
+namespace
+{
 
 TEST(ShareKindName, EveryKindOfRight)
 {
-    EXPECT_EQ(ShareKindName(1, 0), "w\xB3" "a\x9C" "ciciel");
+    EXPECT_EQ(ShareKindName(1, 0),
+        "w\xB3"
+        "a\x9C"
+        "ciciel");
     EXPECT_EQ(ShareKindName(2, 0), "posiadacz");
     EXPECT_EQ(ShareKindName(0, 0), "posiadacz"); // a null rwl reads as 0
     EXPECT_EQ(ShareKindName(1, 1), "u\xBFytkownik wieczysty");
-    EXPECT_EQ(ShareKindName(1, 2), "zarz\xB9" "d lub trwa\xB3y zarz\xB9" "d");
-    EXPECT_EQ(ShareKindName(1, 3), "wykonywanie prawa w\xB3" "asno\x9C" "ci SP");
-    EXPECT_EQ(ShareKindName(1, 4), "gospodarowanie zasobem nieruchomo\x9C" "ci");
+    EXPECT_EQ(ShareKindName(1, 2),
+        "zarz\xB9"
+        "d lub trwa\xB3y zarz\xB9"
+        "d");
+    EXPECT_EQ(ShareKindName(1, 3),
+        "wykonywanie prawa w\xB3"
+        "asno\x9C"
+        "ci SP");
+    EXPECT_EQ(ShareKindName(1, 4),
+        "gospodarowanie zasobem nieruchomo\x9C"
+        "ci");
     EXPECT_EQ(ShareKindName(1, 5), "u\xBFytkowanie");
     EXPECT_EQ(ShareKindName(1, 6), "6");
     EXPECT_EQ(ShareKindName(1, -3), "-3");
@@ -28,7 +40,9 @@ struct SplitCase {
     const char* sheet;
 };
 
-class SplitParcel : public testing::TestWithParam<SplitCase> { };
+class SplitParcel : public testing::TestWithParam<SplitCase>
+{
+};
 
 TEST_P(SplitParcel, SplitsAtTheFirstPoint)
 {
@@ -41,11 +55,9 @@ TEST_P(SplitParcel, SplitsAtTheFirstPoint)
 
 INSTANTIATE_TEST_SUITE_P(Identifiers, SplitParcel,
     testing::Values(SplitCase { "SheetAndNumber", "2.115", "9", "115", "2" },
-        SplitCase { "LeadingPoint", ".5", "9", "5", "" },
-        SplitCase { "TrailingPoint", "7.", "9", "", "7" },
+        SplitCase { "LeadingPoint", ".5", "9", "5", "" }, SplitCase { "TrailingPoint", "7.", "9", "", "7" },
         SplitCase { "SeveralPoints", "1.2.3", "9", "2.3", "1" },
-        SplitCase { "NoPointKeepsArkusz", "123/4", "9", "123/4", "9" },
-        SplitCase { "Empty", "", "", "", "" }),
+        SplitCase { "NoPointKeepsArkusz", "123/4", "9", "123/4", "9" }, SplitCase { "Empty", "", "", "", "" }),
     [](const testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
 TEST(SplitParcelId, NumberIsCutAtOneHundredCharacters)
@@ -72,7 +84,9 @@ struct AddressCase {
     std::vector<std::string> lines;
 };
 
-class AddressLines : public testing::TestWithParam<AddressCase> { };
+class AddressLines : public testing::TestWithParam<AddressCase>
+{
+};
 
 TEST_P(AddressLines, Build)
 {
@@ -80,7 +94,8 @@ TEST_P(AddressLines, Build)
     EXPECT_EQ(BuildAddressLines(c.record, c.premises), c.lines);
 }
 
-AddressRecord Structured(const char* kod, const char* pcz, const char* msc, const char* ulc, const char* gmn, const char* nra)
+AddressRecord Structured(
+    const char* kod, const char* pcz, const char* msc, const char* ulc, const char* gmn, const char* nra)
 {
     AddressRecord a;
     a.KOD = kod;
@@ -107,9 +122,11 @@ INSTANTIATE_TEST_SUITE_P(Addresses, AddressLines,
             { "Polna 5/12", "00-950 Warszawa Warszawa" } },
         AddressCase { "StreetNoPremises", Structured("00-950", "Warszawa", "Warszawa", "Polna", "", "5"), "",
             { "Polna 5", "00-950 Warszawa Warszawa" } },
-        AddressCase { "NoStreetLocalityAndCommune", Structured("21-100", "Lubart\xF3w", "Nowodw\xF3r", "", "Ostr\xF3w", "17"),
-            "", { "Nowodw\xF3r 17", "21-100 Lubart\xF3w Ostr\xF3w" } },
-        AddressCase { "StreetWithoutLocalityOrCommuneDropsNumber", Structured("", "", "", "Polna", "", "5"), "3", { "Polna" } },
+        AddressCase { "NoStreetLocalityAndCommune",
+            Structured("21-100", "Lubart\xF3w", "Nowodw\xF3r", "", "Ostr\xF3w", "17"), "",
+            { "Nowodw\xF3r 17", "21-100 Lubart\xF3w Ostr\xF3w" } },
+        AddressCase {
+            "StreetWithoutLocalityOrCommuneDropsNumber", Structured("", "", "", "Polna", "", "5"), "3", { "Polna" } },
         AddressCase { "NoPostalCode", Structured("", "Lublin", "Lublin", "Ogrodowa", "", "1"), "",
             { "Ogrodowa 1", "Lublin Lublin" } },
         AddressCase { "StreetAndCommuneNoLocality", Structured("20-001", "", "", "Polna", "Gm", "5"), "",

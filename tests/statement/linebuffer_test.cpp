@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sys/resource.h>
-#include <csignal>
 #include <unistd.h>
 
 #include "statement/linebuffer.h"
@@ -12,7 +12,8 @@
 using namespace zest;
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 std::string ReadAll(const std::string& path)
 {
@@ -20,12 +21,14 @@ std::string ReadAll(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class LineBufferFile : public testing::Test {
+class LineBufferFile : public testing::Test
+{
 protected:
     void SetUp() override
     {
-        path = (fs::path(ZEST_TEST_TMP) / ("lb-" + std::to_string(getpid()) + "-"
-                    + testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt"))
+        path = (fs::path(ZEST_TEST_TMP)
+            / ("lb-" + std::to_string(getpid()) + "-" + testing::UnitTest::GetInstance()->current_test_info()->name()
+                + ".txt"))
                    .string();
         file.Open(path);
         buffer.SetStatementFile(&file);
@@ -55,10 +58,14 @@ TEST_F(LineBufferFile, FlushWritesBytesWithCrLfWhenTheThresholdIsReached)
     buffer.EmitLine("       Nowak Jan", EmitAdd);
     buffer.EmitLine("", EmitAdd);
     buffer.EmitLine("\f", EmitAdd);
-    buffer.EmitLine("\xA3\xF3" "d\x9F \r inside", EmitAdd); // bytes kept as they are
+    buffer.EmitLine("\xA3\xF3"
+                    "d\x9F \r inside",
+        EmitAdd); // bytes kept as they are
     buffer.EmitLine("ignored", EmitFlush);
     EXPECT_TRUE(buffer.empty());
-    EXPECT_EQ(Contents(), "       Nowak Jan\r\n\r\n\f\r\n\xA3\xF3" "d\x9F \r inside\r\n");
+    EXPECT_EQ(Contents(),
+        "       Nowak Jan\r\n\r\n\f\r\n\xA3\xF3"
+        "d\x9F \r inside\r\n");
 }
 
 TEST_F(LineBufferFile, FlushBelowTheThresholdDropsTheLines)

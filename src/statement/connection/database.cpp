@@ -10,110 +10,118 @@
 
 #include "namedparams.h"
 
-namespace zest::fb {
+namespace zest::fb
+{
 
-namespace {
+namespace
+{
 
-    using Status = ISC_STATUS[20];
+using Status = ISC_STATUS[20];
 
-    DatabaseError MakeError(const ISC_STATUS* status)
-    {
-        std::vector<std::int64_t> codes;
-        for (const ISC_STATUS* p = status; *p != isc_arg_end;) {
-            const ISC_STATUS kind = *p++;
-            if (kind == isc_arg_gds)
-                codes.push_back(*p++);
-            else if (kind == isc_arg_cstring)
-                p += 2;
-            else
-                ++p;
-        }
-        std::string message;
-        char line[1024];
-        const ISC_STATUS* vector = status;
-        while (fb_interpret(line, sizeof line, &vector) > 0) {
-            if (!message.empty())
-                message += '\n';
-            message += line;
-        }
-        if (message.empty())
-            message = "Unknown database error";
-        char state[6] = {};
-        fb_sqlstate(state, status);
-        const int sqlCode = static_cast<int>(isc_sqlcode(status));
-        return DatabaseError(std::move(message), std::move(codes), sqlCode, std::string(state, strnlen(state, 5)));
+DatabaseError MakeError(const ISC_STATUS* status)
+{
+    std::vector<std::int64_t> codes;
+    for (const ISC_STATUS* p = status; *p != isc_arg_end;) {
+        const ISC_STATUS kind = *p++;
+        if (kind == isc_arg_gds)
+            codes.push_back(*p++);
+        else if (kind == isc_arg_cstring)
+            p += 2;
+        else
+            ++p;
     }
-
-    bool Failed(const ISC_STATUS* status) { return status[0] == 1 && status[1] != 0; }
-
-    void Check(const ISC_STATUS* status)
-    {
-        if (Failed(status))
-            throw MakeError(status);
+    std::string message;
+    char line[1024];
+    const ISC_STATUS* vector = status;
+    while (fb_interpret(line, sizeof line, &vector) > 0) {
+        if (!message.empty())
+            message += '\n';
+        message += line;
     }
+    if (message.empty())
+        message = "Unknown database error";
+    char state[6] = {};
+    fb_sqlstate(state, status);
+    const int sqlCode = static_cast<int>(isc_sqlcode(status));
+    return DatabaseError(std::move(message), std::move(codes), sqlCode, std::string(state, strnlen(state, 5)));
+}
 
-    DatabaseError StateError(const char* what) { return DatabaseError(what, {}, 0, std::string()); }
+bool Failed(const ISC_STATUS* status)
+{
+    return status[0] == 1 && status[1] != 0;
+}
 
-    void AppendDpbText(std::string& dpb, char tag, std::string_view value, std::string_view name)
-    {
-        if (value.size() > 255)
-            throw UsageError("connection parameter too long: " + std::string(name));
-        dpb += tag;
-        dpb += static_cast<char>(value.size());
-        dpb.append(value);
+void Check(const ISC_STATUS* status)
+{
+    if (Failed(status))
+        throw MakeError(status);
+}
+
+DatabaseError StateError(const char* what)
+{
+    return DatabaseError(what, {}, 0, std::string());
+}
+
+void AppendDpbText(std::string& dpb, char tag, std::string_view value, std::string_view name)
+{
+    if (value.size() > 255)
+        throw UsageError("connection parameter too long: " + std::string(name));
+    dpb += tag;
+    dpb += static_cast<char>(value.size());
+    dpb.append(value);
+}
+
+std::string ToLowerAscii(std::string_view s)
+{
+    std::string r(s);
+    for (char& c : r)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return r;
+}
+
+XSQLDA* AllocSqlda(std::vector<char>& storage, int n)
+{
+    const int count = std::max(n, 1);
+    storage.assign(XSQLDA_LENGTH(count), 0);
+    auto* da = reinterpret_cast<XSQLDA*>(storage.data());
+    da->version = SQLDA_VERSION1;
+    da->sqln = static_cast<ISC_SHORT>(count);
+    return da;
+}
+
+std::int64_t Pow10(int n)
+{
+    std::int64_t r = 1;
+    while (n-- > 0)
+        r *= 10;
+    return r;
+}
+
+std::string ScaledToText(std::int64_t v, int scale)
+{
+    if (scale >= 0) {
+        return std::to_string(v * Pow10(scale));
     }
+    const std::int64_t p = Pow10(-scale);
+    const bool neg = v < 0;
+    const std::uint64_t a = neg ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    std::string frac = std::to_string(a % static_cast<std::uint64_t>(p));
+    frac.insert(0, static_cast<std::size_t>(-scale) - frac.size(), '0');
+    return (neg ? "-" : "") + std::to_string(a / static_cast<std::uint64_t>(p)) + "." + frac;
+}
 
-    std::string ToLowerAscii(std::string_view s)
-    {
-        std::string r(s);
-        for (char& c : r)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return r;
-    }
+std::string DoubleToText(double d)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", d);
+    return buf;
+}
 
-    XSQLDA* AllocSqlda(std::vector<char>& storage, int n)
-    {
-        const int count = std::max(n, 1);
-        storage.assign(XSQLDA_LENGTH(count), 0);
-        auto* da = reinterpret_cast<XSQLDA*>(storage.data());
-        da->version = SQLDA_VERSION1;
-        da->sqln = static_cast<ISC_SHORT>(count);
-        return da;
-    }
-
-    std::int64_t Pow10(int n)
-    {
-        std::int64_t r = 1;
-        while (n-- > 0)
-            r *= 10;
-        return r;
-    }
-
-    std::string ScaledToText(std::int64_t v, int scale)
-    {
-        if (scale >= 0) {
-            return std::to_string(v * Pow10(scale));
-        }
-        const std::int64_t p = Pow10(-scale);
-        const bool neg = v < 0;
-        const std::uint64_t a = neg ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-        std::string frac = std::to_string(a % static_cast<std::uint64_t>(p));
-        frac.insert(0, static_cast<std::size_t>(-scale) - frac.size(), '0');
-        return (neg ? "-" : "") + std::to_string(a / static_cast<std::uint64_t>(p)) + "." + frac;
-    }
-
-    std::string DoubleToText(double d)
-    {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.15g", d);
-        return buf;
-    }
-
-    [[noreturn]] void ConversionError(const std::string& text, const char* kind)
-    {
-        throw std::runtime_error("'" + text + "' is not a valid " + kind + " value");
-    }
+[[noreturn]] void ConversionError(const std::string& text, const char* kind)
+{
+    throw std::runtime_error("'" + text + "' is not a valid " + kind + " value");
+}
 
 } // namespace
 
@@ -122,7 +130,10 @@ namespace {
 
 Database::Database() = default;
 
-Database::~Database() { Close(); }
+Database::~Database()
+{
+    Close();
+}
 
 void Database::SetParamsText(std::string_view text)
 {
@@ -325,7 +336,10 @@ void Transaction::Rollback() noexcept
     handle_ = 0; // a failed rollback (lost connection) leaves nothing we could still end
 }
 
-void Transaction::Detach() noexcept { Rollback(); }
+void Transaction::Detach() noexcept
+{
+    Rollback();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Query
@@ -349,7 +363,8 @@ struct Query::Impl {
 
     bool HasParam(std::string_view name) const
     {
-        return std::any_of(paramNames.begin(), paramNames.end(), [&](const std::string& n) { return NamesEqual(n, name); });
+        return std::any_of(
+            paramNames.begin(), paramNames.end(), [&](const std::string& n) { return NamesEqual(n, name); });
     }
 };
 
@@ -439,90 +454,107 @@ void Query::Release() noexcept
     }
 }
 
-std::size_t Query::ParamCount() const noexcept { return impl_->paramNames.size(); }
+std::size_t Query::ParamCount() const noexcept
+{
+    return impl_->paramNames.size();
+}
 
-namespace {
-    template <typename V> void SetAll(Query::Impl& impl, std::string_view name, V&& value)
-    {
-        bool found = false;
-        for (std::size_t i = 0; i < impl.paramNames.size(); ++i)
-            if (NamesEqual(impl.paramNames[i], name)) {
-                impl.values[i] = value;
-                found = true;
-            }
-        if (!found)
-            throw UsageError("unknown parameter: " + std::string(name));
-    }
+namespace
+{
+template <typename V> void SetAll(Query::Impl& impl, std::string_view name, V&& value)
+{
+    bool found = false;
+    for (std::size_t i = 0; i < impl.paramNames.size(); ++i)
+        if (NamesEqual(impl.paramNames[i], name)) {
+            impl.values[i] = value;
+            found = true;
+        }
+    if (!found)
+        throw UsageError("unknown parameter: " + std::string(name));
+}
 } // namespace
 
-void Query::SetNull(std::string_view name) { SetAll(*impl_, name, Impl::Value {}); }
-void Query::SetInteger(std::string_view name, std::int32_t value) { SetAll(*impl_, name, Impl::Value { value }); }
-void Query::SetBigInt(std::string_view name, std::int64_t value) { SetAll(*impl_, name, Impl::Value { value }); }
+void Query::SetNull(std::string_view name)
+{
+    SetAll(*impl_, name, Impl::Value {});
+}
+void Query::SetInteger(std::string_view name, std::int32_t value)
+{
+    SetAll(*impl_, name, Impl::Value { value });
+}
+void Query::SetBigInt(std::string_view name, std::int64_t value)
+{
+    SetAll(*impl_, name, Impl::Value { value });
+}
 void Query::SetText(std::string_view name, std::string_view value)
 {
     SetAll(*impl_, name, Impl::Value { std::string(value) });
 }
-void Query::SetFloat(std::string_view name, double value) { SetAll(*impl_, name, Impl::Value { value }); }
+void Query::SetFloat(std::string_view name, double value)
+{
+    SetAll(*impl_, name, Impl::Value { value });
+}
 
-namespace {
-    void BindInputs(Query::Impl& impl)
-    {
-        const std::size_t n = impl.values.size();
-        for (std::size_t i = 0; i < n; ++i) {
-            XSQLVAR& v = impl.in->sqlvar[i];
-            v = impl.inDescribed[i];
-            v.sqlind = &impl.inNulls[i];
-            impl.inNulls[i] = 0;
-            std::vector<char>& buf = impl.inBuffers[i];
-            const Query::Impl::Value& val = impl.values[i];
-            const bool describedText = (v.sqltype & ~1) == SQL_TEXT || (v.sqltype & ~1) == SQL_VARYING;
-            if (std::holds_alternative<std::monostate>(val)) {
-                buf.assign(static_cast<std::size_t>(v.sqllen) + 8, 0);
-                v.sqldata = buf.data();
-                v.sqltype |= 1;
-                impl.inNulls[i] = -1;
-            } else if (auto p32 = std::get_if<std::int32_t>(&val)) {
-                buf.resize(sizeof(ISC_LONG));
-                const ISC_LONG x = *p32;
-                std::memcpy(buf.data(), &x, sizeof x);
-                v.sqltype = SQL_LONG | 1;
-                v.sqllen = sizeof(ISC_LONG);
-                v.sqlscale = 0;
-                v.sqlsubtype = 0;
-                v.sqldata = buf.data();
-            } else if (auto p64 = std::get_if<std::int64_t>(&val)) {
-                buf.resize(sizeof(ISC_INT64));
-                const ISC_INT64 x = *p64;
-                std::memcpy(buf.data(), &x, sizeof x);
-                v.sqltype = SQL_INT64 | 1;
-                v.sqllen = sizeof(ISC_INT64);
-                v.sqlscale = 0;
-                v.sqlsubtype = 0;
-                v.sqldata = buf.data();
-            } else if (auto pd = std::get_if<double>(&val)) {
-                buf.resize(sizeof(double));
-                std::memcpy(buf.data(), pd, sizeof(double));
-                v.sqltype = SQL_DOUBLE | 1;
-                v.sqllen = sizeof(double);
-                v.sqlscale = 0;
-                v.sqlsubtype = 0;
-                v.sqldata = buf.data();
-            } else {
-                const std::string& s = std::get<std::string>(val);
-                if (s.size() > 32765)
-                    throw UsageError("parameter text too long");
-                buf.assign(s.begin(), s.end());
-                buf.push_back('\0');
-                const short keepSubtype = describedText ? v.sqlsubtype : 0;
-                v.sqltype = SQL_TEXT | 1;
-                v.sqllen = static_cast<ISC_SHORT>(s.size());
-                v.sqlscale = 0;
-                v.sqlsubtype = keepSubtype;
-                v.sqldata = buf.data();
-            }
+namespace
+{
+void BindInputs(Query::Impl& impl)
+{
+    const std::size_t n = impl.values.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        XSQLVAR& v = impl.in->sqlvar[i];
+        v = impl.inDescribed[i];
+        v.sqlind = &impl.inNulls[i];
+        impl.inNulls[i] = 0;
+        std::vector<char>& buf = impl.inBuffers[i];
+        const Query::Impl::Value& val = impl.values[i];
+        const bool describedText = (v.sqltype & ~1) == SQL_TEXT || (v.sqltype & ~1) == SQL_VARYING;
+        if (std::holds_alternative<std::monostate>(val)) {
+            buf.assign(static_cast<std::size_t>(v.sqllen) + 8, 0);
+            v.sqldata = buf.data();
+            v.sqltype |= 1;
+            impl.inNulls[i] = -1;
+        } else if (auto p32 = std::get_if<std::int32_t>(&val)) {
+            buf.resize(sizeof(ISC_LONG));
+            const ISC_LONG x = *p32;
+            std::memcpy(buf.data(), &x, sizeof x);
+            v.sqltype = SQL_LONG | 1;
+            v.sqllen = sizeof(ISC_LONG);
+            v.sqlscale = 0;
+            v.sqlsubtype = 0;
+            v.sqldata = buf.data();
+        } else if (auto p64 = std::get_if<std::int64_t>(&val)) {
+            buf.resize(sizeof(ISC_INT64));
+            const ISC_INT64 x = *p64;
+            std::memcpy(buf.data(), &x, sizeof x);
+            v.sqltype = SQL_INT64 | 1;
+            v.sqllen = sizeof(ISC_INT64);
+            v.sqlscale = 0;
+            v.sqlsubtype = 0;
+            v.sqldata = buf.data();
+        } else if (auto pd = std::get_if<double>(&val)) {
+            buf.resize(sizeof(double));
+            std::memcpy(buf.data(), pd, sizeof(double));
+            v.sqltype = SQL_DOUBLE | 1;
+            v.sqllen = sizeof(double);
+            v.sqlscale = 0;
+            v.sqlsubtype = 0;
+            v.sqldata = buf.data();
+        } else {
+            const std::string& s = std::get<std::string>(val);
+            if (s.size() > 32765)
+                throw UsageError("parameter text too long");
+            buf.assign(s.begin(), s.end());
+            buf.push_back('\0');
+            const short keepSubtype = describedText ? v.sqlsubtype : 0;
+            v.sqltype = SQL_TEXT | 1;
+            v.sqllen = static_cast<ISC_SHORT>(s.size());
+            v.sqlscale = 0;
+            v.sqlsubtype = keepSubtype;
+            v.sqldata = buf.data();
         }
-        impl.in->sqld = static_cast<ISC_SHORT>(n);
     }
+    impl.in->sqld = static_cast<ISC_SHORT>(n);
+}
 } // namespace
 
 void Query::Open()
@@ -586,7 +618,10 @@ void Query::Execute()
     Close();
 }
 
-int Query::FieldCount() const noexcept { return impl_->out ? impl_->out->sqld : 0; }
+int Query::FieldCount() const noexcept
+{
+    return impl_->out ? impl_->out->sqld : 0;
+}
 
 std::string Query::FieldName(int index) const
 {
@@ -638,7 +673,8 @@ std::optional<std::int64_t> Query::BigInt(int index) const
     auto scaled = [&](std::int64_t raw) -> std::int64_t {
         if (v.sqlscale >= 0)
             return raw * Pow10(v.sqlscale);
-        return static_cast<std::int64_t>(std::llround(static_cast<double>(raw) / static_cast<double>(Pow10(-v.sqlscale))));
+        return static_cast<std::int64_t>(
+            std::llround(static_cast<double>(raw) / static_cast<double>(Pow10(-v.sqlscale))));
     };
     switch (v.sqltype & ~1) {
     case SQL_SHORT: {
@@ -839,12 +875,21 @@ std::optional<std::string> Query::Text(int index) const
     }
 }
 
-std::int32_t Query::AsInteger(std::string_view name) const { return Integer(FieldIndexOrThrow(name)).value_or(0); }
-std::int64_t Query::AsBigInt(std::string_view name) const { return BigInt(FieldIndexOrThrow(name)).value_or(0); }
+std::int32_t Query::AsInteger(std::string_view name) const
+{
+    return Integer(FieldIndexOrThrow(name)).value_or(0);
+}
+std::int64_t Query::AsBigInt(std::string_view name) const
+{
+    return BigInt(FieldIndexOrThrow(name)).value_or(0);
+}
 std::string Query::AsString(std::string_view name) const
 {
     return Text(FieldIndexOrThrow(name)).value_or(std::string());
 }
-double Query::AsFloat(std::string_view name) const { return Float(FieldIndexOrThrow(name)).value_or(0.0); }
+double Query::AsFloat(std::string_view name) const
+{
+    return Float(FieldIndexOrThrow(name)).value_or(0.0);
+}
 
 } // namespace zest::fb

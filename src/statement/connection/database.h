@@ -16,12 +16,14 @@
 
 #include "dberror.h"
 
-namespace zest::fb {
+namespace zest::fb
+{
 
 class Transaction;
 class Query;
 
-class Database {
+class Database
+{
 public:
     Database();
     ~Database();
@@ -71,7 +73,8 @@ enum class TransactionMode {
     Write, // concurrency, wait: used by tools that fill a register
 };
 
-class Transaction {
+class Transaction
+{
 public:
     explicit Transaction(Database& db, TransactionMode mode = TransactionMode::ReadCommittedNoWait);
     ~Transaction();
@@ -97,7 +100,8 @@ private:
 
 // A prepared statement with its cursor. Parameters are set by name; columns are read
 // by the name the select list gives them (alias), without regard to case.
-class Query {
+class Query
+{
 public:
     Query(Transaction& tr, std::string_view sql); // prepares; throws DatabaseError
     ~Query();

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <ibase.h>
 
-namespace zest::fb {
+namespace zest::fb
+{
 
 bool DatabaseError::hasCode(std::int64_t code) const noexcept
 {

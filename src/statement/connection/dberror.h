@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-namespace zest::fb {
+namespace zest::fb
+{
 
-class DatabaseError : public std::runtime_error {
+class DatabaseError : public std::runtime_error
+{
 public:
     DatabaseError(std::string message, std::vector<std::int64_t> codes, int sqlCode, std::string sqlState)
         : std::runtime_error(std::move(message))
@@ -41,7 +43,8 @@ private:
 
 // A mistake of the calling code rather than of the database: an unknown column or
 // parameter name, reading from a closed cursor.
-class UsageError : public std::logic_error {
+class UsageError : public std::logic_error
+{
 public:
     using std::logic_error::logic_error;
 };

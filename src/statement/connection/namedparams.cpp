@@ -1,32 +1,40 @@
 #include "namedparams.h"
 
-namespace zest::fb {
+namespace zest::fb
+{
 
-namespace {
+namespace
+{
 
-    bool IsNameStart(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-    bool IsNameChar(unsigned char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '$'; }
+bool IsNameStart(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool IsNameChar(unsigned char c)
+{
+    return IsNameStart(c) || (c >= '0' && c <= '9') || c == '$';
+}
 
-    // Copies a quoted run starting at sql[i] (the opening quote) to out; a doubled
-    // quote inside stays part of the run. Returns the index after the closing quote.
-    std::size_t CopyQuoted(std::string_view sql, std::size_t i, std::string& out)
-    {
-        const char quote = sql[i];
-        out += sql[i++];
-        while (i < sql.size()) {
-            out += sql[i];
-            if (sql[i] == quote) {
-                if (i + 1 < sql.size() && sql[i + 1] == quote) {
-                    out += sql[i + 1];
-                    i += 2;
-                    continue;
-                }
-                return i + 1;
+// Copies a quoted run starting at sql[i] (the opening quote) to out; a doubled
+// quote inside stays part of the run. Returns the index after the closing quote.
+std::size_t CopyQuoted(std::string_view sql, std::size_t i, std::string& out)
+{
+    const char quote = sql[i];
+    out += sql[i++];
+    while (i < sql.size()) {
+        out += sql[i];
+        if (sql[i] == quote) {
+            if (i + 1 < sql.size() && sql[i + 1] == quote) {
+                out += sql[i + 1];
+                i += 2;
+                continue;
             }
-            ++i;
+            return i + 1;
         }
-        return i; // unterminated: the server will complain about it
+        ++i;
     }
+    return i; // unterminated: the server will complain about it
+}
 
 } // namespace
 

@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-namespace zest::fb {
+namespace zest::fb
+{
 
 struct MappedStatement {
     std::string sql; // the text with every ":name" replaced by "?"

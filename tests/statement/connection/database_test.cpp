@@ -10,7 +10,8 @@
 using namespace zest::fb;
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 std::string TempDbPath(const std::string& stem)
 {
@@ -21,18 +22,20 @@ std::string TempDbPath(const std::string& stem)
 }
 
 // A scratch database with a few typed columns, removed after the test.
-class ScratchDatabase : public testing::Test {
+class ScratchDatabase : public testing::Test
+{
 protected:
     void SetUp() override
     {
         path = TempDbPath("conn");
         Database maker;
-        maker.CreateDatabase("CREATE DATABASE '" + path
-            + "' USER 'SYSDBA' PASSWORD 'x' PAGE_SIZE 8192 DEFAULT CHARACTER SET WIN1250");
+        maker.CreateDatabase(
+            "CREATE DATABASE '" + path + "' USER 'SYSDBA' PASSWORD 'x' PAGE_SIZE 8192 DEFAULT CHARACTER SET WIN1250");
         maker.ExecuteImmediate("create table t (id integer, naz varchar(40), kod char(6), ud_nr double precision, "
                                "big bigint, cena numeric(9,2))");
         maker.ExecuteImmediate("insert into t values (1, 'Kowalski', 'AB', 0.5, 5000000000, 12.34)");
-        maker.ExecuteImmediate("insert into t values (2, '\xA3\xF3" "d\x9F', null, null, null, -0.05)");
+        maker.ExecuteImmediate("insert into t values (2, '\xA3\xF3"
+                               "d\x9F', null, null, null, -0.05)");
         maker.ExecuteImmediate("insert into t values (null, null, null, null, null, null)");
         maker.ExecuteImmediate("grant select on t to public");
         maker.Close();
@@ -102,7 +105,9 @@ TEST_F(ScratchDatabase, ReadsColumnsByNameWithTheNullRule)
     EXPECT_EQ(q.AsString("id"), "1");
 
     ASSERT_TRUE(q.Next());
-    EXPECT_EQ(q.AsString("NAZWA"), "\xA3\xF3" "d\x9F"); // Windows-1250 bytes unchanged
+    EXPECT_EQ(q.AsString("NAZWA"),
+        "\xA3\xF3"
+        "d\x9F"); // Windows-1250 bytes unchanged
     EXPECT_EQ(q.AsString("cena"), "-0.05");
     EXPECT_EQ(q.AsInteger("kod"), 0); // null text read as an integer
     EXPECT_EQ(q.AsString("kod"), "");
@@ -110,7 +115,9 @@ TEST_F(ScratchDatabase, ReadsColumnsByNameWithTheNullRule)
     ASSERT_TRUE(q.Next());
     EXPECT_TRUE(q.IsNull("id"));
     EXPECT_EQ(q.AsInteger("id"), 0);
-    EXPECT_EQ(q.AsString("naz" "wa"), "");
+    EXPECT_EQ(q.AsString("naz"
+                         "wa"),
+        "");
     EXPECT_EQ(q.AsFloat("ud_nr"), 0.0);
     EXPECT_FALSE(q.Next());
     EXPECT_TRUE(q.Eof());
@@ -154,7 +161,9 @@ TEST_F(ScratchDatabase, TextParameterKeepsWindows1250Bytes)
     Transaction tr(db);
     tr.Start();
     Query q(tr, "select id from t where naz = :n");
-    q.SetText("n", "\xA3\xF3" "d\x9F");
+    q.SetText("n",
+        "\xA3\xF3"
+        "d\x9F");
     q.Open();
     ASSERT_TRUE(q.Next());
     EXPECT_EQ(q.AsInteger("id"), 2);

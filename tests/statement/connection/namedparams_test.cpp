@@ -5,7 +5,8 @@
 using zest::fb::MapNamedParameters;
 using zest::fb::NamesEqual;
 
-namespace {
+namespace
+{
 
 struct MappingCase {
     const char* name;
@@ -14,7 +15,9 @@ struct MappingCase {
     std::vector<std::string> names;
 };
 
-class NamedParameterMapping : public testing::TestWithParam<MappingCase> { };
+class NamedParameterMapping : public testing::TestWithParam<MappingCase>
+{
+};
 
 TEST_P(NamedParameterMapping, ReplacesNamesOutsideQuotesAndComments)
 {
@@ -25,20 +28,25 @@ TEST_P(NamedParameterMapping, ReplacesNamesOutsideQuotesAndComments)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, NamedParameterMapping,
-    testing::Values(
-        MappingCase { "NoParameters", "select id, naz from obreby order by id", "select id, naz from obreby order by id", {} },
+    testing::Values(MappingCase { "NoParameters", "select id, naz from obreby order by id",
+                        "select id, naz from obreby order by id", {} },
         MappingCase { "GluedToEquals", "where MAZ =:idp and x", "where MAZ =? and x", { "idp" } },
         MappingCase { "RepeatedName", "p.id_pdm = :idp union select 1 where p.id_pdm = :idp",
             "p.id_pdm = ? union select 1 where p.id_pdm = ?", { "idp", "idp" } },
         MappingCase { "TwoNamesWithDigitsAndUnderscore", "a=:PID and b=:x_1$", "a=? and b=?", { "PID", "x_1$" } },
         MappingCase { "InsideStringLiteral", "where n = ':idp' and m=:idp", "where n = ':idp' and m=?", { "idp" } },
-        MappingCase { "DoubledQuoteInsideString", "where n = 'O'':idp' and m=:b", "where n = 'O'':idp' and m=?", { "b" } },
-        MappingCase { "QuotedIdentifier", "select \":x\" from t where a=:y", "select \":x\" from t where a=?", { "y" } },
-        MappingCase { "LineComment", "select 1 -- :notme\nfrom t where a=:me", "select 1 -- :notme\nfrom t where a=?", { "me" } },
-        MappingCase { "BlockComment", "select /* :no */ a from t where b=:yes", "select /* :no */ a from t where b=?", { "yes" } },
+        MappingCase {
+            "DoubledQuoteInsideString", "where n = 'O'':idp' and m=:b", "where n = 'O'':idp' and m=?", { "b" } },
+        MappingCase {
+            "QuotedIdentifier", "select \":x\" from t where a=:y", "select \":x\" from t where a=?", { "y" } },
+        MappingCase {
+            "LineComment", "select 1 -- :notme\nfrom t where a=:me", "select 1 -- :notme\nfrom t where a=?", { "me" } },
+        MappingCase { "BlockComment", "select /* :no */ a from t where b=:yes", "select /* :no */ a from t where b=?",
+            { "yes" } },
         MappingCase { "UnterminatedComment", "select a /* :no", "select a /* :no", {} },
         MappingCase { "PositionalMarkerKept", "a=? and b=:n", "a=? and b=?", { "", "n" } },
-        MappingCase { "ColonWithoutName", "select a, ':' from t where x = :1", "select a, ':' from t where x = :1", {} },
+        MappingCase {
+            "ColonWithoutName", "select a, ':' from t where x = :1", "select a, ':' from t where x = :1", {} },
         MappingCase { "MinusNotAComment", "select a-1 from t where b=:c-2", "select a-1 from t where b=?-2", { "c" } },
         MappingCase { "NameAtEnd", "where a=:idp", "where a=?", { "idp" } }),
     [](const testing::TestParamInfo<MappingCase>& info) { return std::string(info.param.name); });

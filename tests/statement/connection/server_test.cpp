@@ -10,7 +10,8 @@
 
 using namespace zest::fb;
 
-namespace {
+namespace
+{
 
 const char* Env(const char* name)
 {
@@ -18,7 +19,8 @@ const char* Env(const char* name)
     return v && *v ? v : nullptr;
 }
 
-class LoopbackServer : public testing::Test {
+class LoopbackServer : public testing::Test
+{
 protected:
     void SetUp() override
     {
