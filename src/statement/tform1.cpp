@@ -289,7 +289,8 @@ void TForm1::Button2Click()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ui->ozu && event->type() == QEvent::KeyPress && TypesCharacter(*static_cast<QKeyEvent*>(event))) {
+    if (watched == ui->ozu && event->type() == QEvent::KeyPress && ui->ozu->isEnabled()
+        && TypesCharacter(*static_cast<QKeyEvent*>(event))) {
         ozuKeyPress();
         return true;
     }

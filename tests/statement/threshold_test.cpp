@@ -54,10 +54,9 @@ INSTANTIATE_TEST_SUITE_P(Texts, InvalidThreshold,
     testing::Values(InvalidCase { "Empty", "" }, InvalidCase { "OneAboveLargest", "2147483648" },
         InvalidCase { "OneBelowSmallest", "-2147483649" }, InvalidCase { "ElevenNines", "99999999999" },
         InvalidCase { "LeadingBlank", " 5" }, InvalidCase { "TrailingBlank", "5 " }, InvalidCase { "Letters", "abc" },
-        InvalidCase { "DigitsThenLetter", "50x" }, InvalidCase { "Hex", "0x10" },
-        InvalidCase { "PascalHex", "$10" }, InvalidCase { "SignOnly", "-" }, InvalidCase { "PlusOnly", "+" },
-        InvalidCase { "TwoSigns", "+-5" }, InvalidCase { "DoubleMinus", "--5" }, InvalidCase { "Decimal", "5.5" },
-        InvalidCase { "PolishLetter", "\xA3" }),
+        InvalidCase { "DigitsThenLetter", "50x" }, InvalidCase { "Hex", "0x10" }, InvalidCase { "PascalHex", "$10" },
+        InvalidCase { "SignOnly", "-" }, InvalidCase { "PlusOnly", "+" }, InvalidCase { "TwoSigns", "+-5" },
+        InvalidCase { "DoubleMinus", "--5" }, InvalidCase { "Decimal", "5.5" }, InvalidCase { "PolishLetter", "\xA3" }),
     [](const testing::TestParamInfo<InvalidCase>& info) { return std::string(info.param.name); });
 
 } // namespace

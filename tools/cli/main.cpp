@@ -7,11 +7,15 @@
 #include <QStringEncoder>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "cliargs.h"
 #include "querycursor.h"
@@ -48,34 +52,190 @@ std::string ToUtf8(const std::string& cp1250)
     return s.toUtf8().toStdString();
 }
 
-std::string ReadFile(const std::string& path)
+// Files that must not outlive a run ended by a termination signal: the statement file
+// and the unfinished output files. The handler removes them and ends the tool with the
+// status 128 + signal number.
+class InterruptCleanup
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw FileError("Cannot open file " + path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Writes `data` to `path` through a temporary file in the same directory, so a failure
-// leaves no partial file behind.
-void WriteWhole(const std::string& path, const std::string& data)
-{
-    const std::string tmp = path + ".part";
+public:
+    explicit InterruptCleanup(const std::string& path)
     {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw FileError("Cannot create file " + path + ": " + std::strerror(errno));
-        out.write(data.data(), static_cast<std::streamsize>(data.size()));
-        out.close();
-        if (!out) {
-            std::remove(tmp.c_str());
-            throw FileError("Cannot write to file " + path);
+        for (int i = 0; i < Slots; ++i)
+            if (!used_[i] && path.size() < sizeof paths_[i]) {
+                std::memcpy(paths_[i], path.c_str(), path.size() + 1);
+                used_[i] = 1;
+                slot_ = i;
+                return;
+            }
+    }
+    ~InterruptCleanup()
+    {
+        if (slot_ >= 0)
+            used_[slot_] = 0;
+    }
+    InterruptCleanup(const InterruptCleanup&) = delete;
+    InterruptCleanup& operator=(const InterruptCleanup&) = delete;
+
+    static void Install()
+    {
+        for (int sig : { SIGINT, SIGTERM, SIGHUP, SIGQUIT }) {
+            struct sigaction sa {
+            };
+            sa.sa_handler = Handler;
+            sigemptyset(&sa.sa_mask);
+            ::sigaction(sig, &sa, nullptr);
         }
     }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        std::remove(tmp.c_str());
-        throw FileError("Cannot create file " + path + ": " + std::strerror(err));
+
+private:
+    static void Handler(int sig)
+    {
+        for (int i = 0; i < Slots; ++i)
+            if (used_[i])
+                ::unlink(paths_[i]);
+        // Ends here, as a shell reports a death by signal. Raising the signal again
+        // would pass through the database engine's own handler, which calls this one.
+        ::_exit(128 + sig);
+    }
+
+    static constexpr int Slots = 4;
+    static inline char paths_[Slots][4096] {};
+    static inline volatile std::sig_atomic_t used_[Slots] {};
+    int slot_ = -1;
+};
+
+[[noreturn]] void FailErrno(const std::string& what, const std::string& path, int err)
+{
+    throw FileError(what + " " + path + ": " + std::strerror(err));
+}
+
+void WriteAll(int fd, const char* data, std::size_t size, const std::string& name)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            FailErrno("Cannot write to", name, errno);
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+// A file that appears under its name only when it is complete: the bytes go to a new
+// file of a unique name in the same directory, which Commit renames over the target.
+// Until then the destructor removes it, so a failure leaves nothing behind. A target
+// that exists and is no regular file (a device such as /dev/null, a pipe) is written
+// in place: renaming over it would replace the device node.
+class OutputFile
+{
+public:
+    explicit OutputFile(std::string path)
+        : path_(std::move(path))
+    {
+        struct stat st {
+        };
+        if (::stat(path_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            fd_ = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            if (fd_ < 0)
+                FailErrno("Cannot create file", path_, errno);
+            return;
+        }
+        // A link to a file: the file is replaced, not the link.
+        std::string target = path_;
+        if (::lstat(path_.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            if (char* real = ::realpath(path_.c_str(), nullptr)) {
+                target = real;
+                std::free(real);
+            }
+        const std::size_t slash = target.rfind('/');
+        const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+        const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+        std::string pattern = dir + "." + base + ".XXXXXX";
+        std::vector<char> buf(pattern.begin(), pattern.end());
+        buf.push_back('\0');
+        fd_ = ::mkstemp(buf.data());
+        if (fd_ < 0)
+            FailErrno("Cannot create file", path_, errno);
+        temp_ = buf.data();
+        target_ = target;
+        cleanup_.emplace(temp_);
+        // mkstemp makes the file private; give it the mode a new file gets.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd_, 0666 & ~mask);
+    }
+    ~OutputFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!temp_.empty())
+            ::unlink(temp_.c_str());
+    }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    int fd() const noexcept { return fd_; }
+    const std::string& path() const noexcept { return path_; }
+
+    // Closes the file (a delayed write error throws) without renaming it yet.
+    void Close()
+    {
+        if (fd_ < 0)
+            return;
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0)
+            FailErrno("Cannot write to", path_, errno);
+    }
+    void Commit()
+    {
+        Close();
+        if (temp_.empty())
+            return; // written in place
+        if (std::rename(temp_.c_str(), target_.c_str()) != 0)
+            FailErrno("Cannot create file", path_, errno);
+        temp_.clear();
+        cleanup_.reset();
+    }
+
+private:
+    std::string path_;
+    std::string target_; // the file that Commit replaces
+    std::string temp_; // empty when written in place
+    int fd_ = -1;
+    std::optional<InterruptCleanup> cleanup_;
+};
+
+// Copies the statement file to `fd`, converted to UTF-8 when asked. Windows-1250 is a
+// single-byte code, so the file converts piece by piece.
+void CopyStatement(const std::string& from, int fd, const std::string& name, cli::Encoding encoding)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        FailErrno("Cannot open file", from, errno);
+    struct CloseIn {
+        int fd;
+        ~CloseIn() { ::close(fd); }
+    } closeIn { in };
+    QStringDecoder dec("windows-1250");
+    std::vector<char> chunk(1 << 16);
+    for (;;) {
+        const ssize_t n = ::read(in, chunk.data(), chunk.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            FailErrno("Cannot read file", from, errno);
+        }
+        if (n == 0)
+            break;
+        if (encoding == cli::Encoding::Utf8) {
+            const QByteArray utf8 = QString(dec.decode(QByteArrayView(chunk.data(), n))).toUtf8();
+            WriteAll(fd, utf8.constData(), static_cast<std::size_t>(utf8.size()), name);
+        } else {
+            WriteAll(fd, chunk.data(), static_cast<std::size_t>(n), name);
+        }
     }
 }
 
@@ -127,6 +287,14 @@ int Run(const cli::Options& o)
     const std::string from = ToCp1250(o.from, "--from");
     const std::string to = ToCp1250(o.to, "--to");
 
+    // The output files are made first, under names of their own: a destination that
+    // cannot be written fails the run before the statements are written.
+    std::optional<OutputFile> outFile, csvFile;
+    if (!o.output.empty())
+        outFile.emplace(o.output);
+    if (!o.summaryCsv.empty())
+        csvFile.emplace(o.summaryCsv);
+
     StatementSession session;
     session.SetConnectionParams(o.database, o.user, o.password, o.role);
     session.Connect();
@@ -139,7 +307,8 @@ int Run(const cli::Options& o)
     StatementOptions sopt;
     sopt.Stronicowanie = !o.noPaging;
     sopt.CeleSzkoleniowe = o.training;
-    StatementWriter writer(session.IBTransaction1, session.Precincts, session.Classes, lib.Lines, lib.Area, spouses, sopt);
+    StatementWriter writer(
+        session.IBTransaction1, session.Precincts, session.Classes, lib.Lines, lib.Area, spouses, sopt);
     StatementRun run(session.IBTransaction1, writer, lib.Lines, lib.Area);
 
     cli::QueryCursor list(PrepareWithPlanFallback(session.IBTransaction1, SubjectListSql(o.kind, from, to)));
@@ -156,7 +325,8 @@ int Run(const cli::Options& o)
     }
 
     TempFileGuard temp(MakeTempFileName("kp"));
-    std::vector<SubjectOutcome> outcomes;
+    const InterruptCleanup tempCleanup(temp.path());
+    std::string csv = "\xEF\xBB\xBFid_pdm;typ;nazwa;powierzchnia_m2;zapisano\r\n";
     {
         StatementFile file;
         file.Open(temp.path());
@@ -167,32 +337,30 @@ int Run(const cli::Options& o)
                 return true;
             };
         run.Run(list, ropt, file, progress, [&](const SubjectOutcome& s) {
-            if (!o.summaryCsv.empty())
-                outcomes.push_back(s);
+            if (csvFile)
+                csv += std::to_string(s.Id) + ";" + CsvField(KindText(s.Kind)) + ";" + CsvField(ToUtf8(s.Name)) + ";"
+                    + std::to_string(s.SelectedArea) + ";" + (s.Written ? "tak" : "nie") + "\r\n";
         });
         file.Close();
         if (o.progress)
             std::fprintf(stderr, "\n");
     }
-    std::string text = ReadFile(temp.path());
-    temp.Remove();
-    if (o.encoding == cli::Encoding::Utf8)
-        text = ToUtf8(text);
-
-    if (!o.summaryCsv.empty()) {
-        std::string csv = "\xEF\xBB\xBFid_pdm;typ;nazwa;powierzchnia_m2;zapisano\r\n";
-        for (const SubjectOutcome& s : outcomes)
-            csv += std::to_string(s.Id) + ";" + CsvField(KindText(s.Kind)) + ";" + CsvField(ToUtf8(s.Name)) + ";"
-                + std::to_string(s.SelectedArea) + ";" + (s.Written ? "tak" : "nie") + "\r\n";
-        WriteWhole(o.summaryCsv, csv);
+    if (csvFile) {
+        WriteAll(csvFile->fd(), csv.data(), csv.size(), o.summaryCsv);
+        csvFile->Close();
     }
-    if (o.output.empty()) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        if (std::fflush(stdout) != 0)
-            throw FileError(std::string("Cannot write to standard output: ") + std::strerror(errno));
+    if (outFile) {
+        CopyStatement(temp.path(), outFile->fd(), o.output, o.encoding);
+        outFile->Close();
     } else {
-        WriteWhole(o.output, text);
+        CopyStatement(temp.path(), STDOUT_FILENO, "standard output", o.encoding);
     }
+    temp.Remove();
+    // Both files appear only now, when both are whole.
+    if (outFile)
+        outFile->Commit();
+    if (csvFile)
+        csvFile->Commit();
     return 0;
 }
 
@@ -200,6 +368,10 @@ int Run(const cli::Options& o)
 
 int main(int argc, char* argv[])
 {
+    // A file-size limit must fail the write (EFBIG, reported) rather than kill the tool
+    // and leave its temporary file behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+    InterruptCleanup::Install();
     std::vector<std::string> args(argv + 1, argv + argc);
     cli::Options o;
     try {
@@ -217,9 +389,12 @@ int main(int argc, char* argv[])
     } catch (const cli::UsageError& e) {
         std::fprintf(stderr, "zestawienia-cli: %s\n\n%s", e.what(), cli::HelpText);
         return 2;
-    } catch (const std::exception& e) {
+    } catch (const fb::DatabaseError& e) {
         // Server messages arrive in the connection's character set.
         std::fprintf(stderr, "zestawienia-cli: %s\n", ToUtf8(e.what()).c_str());
+        return 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "zestawienia-cli: %s\n", e.what());
         return 1;
     }
 }

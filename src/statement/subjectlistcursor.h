@@ -1,0 +1,33 @@
+#pragma once
+// The subject list as the statement run walks it.
+
+#include "statementrun.h"
+#include "subjectlistdata.h"
+
+namespace zest
+{
+
+class SubjectListCursor : public SubjectCursor
+{
+public:
+    explicit SubjectListCursor(SubjectList& list) noexcept
+        : list_(&list)
+    {
+    }
+
+    bool IsOpen() const override { return list_->IsOpen(); }
+    void First() override { list_->First(); }
+    bool Eof() const override { return list_->Eof(); }
+    void Next() override { list_->Next(); }
+    const SubjectRow& Current() const override { return *list_; }
+    int Count() override
+    {
+        list_->FetchAll();
+        return list_->RowCount();
+    }
+
+private:
+    SubjectList* list_;
+};
+
+} // namespace zest

@@ -1,0 +1,149 @@
+// The command line of zestawienia-cli: every option, both value forms, and the
+// mistakes that must end as usage errors.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cliargs.h"
+
+namespace zest::cli
+{
+namespace
+{
+
+using Args = std::vector<std::string>;
+
+struct Accepted {
+    const char* name;
+    Args args;
+    std::function<bool(const Options&)> holds;
+};
+
+class Accepts : public testing::TestWithParam<Accepted>
+{
+};
+
+TEST_P(Accepts, ParsesToTheExpectedOptions)
+{
+    const Accepted& c = GetParam();
+    Options o;
+    ASSERT_NO_THROW(o = ParseArguments(c.args));
+    EXPECT_TRUE(c.holds(o));
+}
+
+const Accepted AcceptedCases[] = {
+    { "defaults", { "--database", "r.fdb" },
+        [](const Options& o) {
+            return o.database == "r.fdb" && o.user == "SYSDBA" && o.password == "masterkey" && o.role.empty()
+                && o.kind == 0 && o.from.empty() && o.to.empty() && !o.subject && o.threshold == 10000
+                && o.marks == Marks::Default && o.toggles.empty() && !o.noPaging && !o.training && !o.onlyHusband
+                && !o.onlyWomen && o.output.empty() && o.encoding == Encoding::Cp1250 && o.summaryCsv.empty()
+                && !o.progress && !o.help;
+        } },
+    { "every_option_separate_values",
+        { "--database", "h:/d/r.fdb", "--user", "ANNA", "--password", "pw", "--role", "R1", "--kind", "instytucje",
+            "--from", "A", "--to", "\xC5\xBB", "--subject", "42", "--threshold", "0", "--marks", "all", "--toggle",
+            "R/IIIa/R", "--no-paging", "--training", "--only-husband", "--only-women", "--output", "o.txt",
+            "--encoding", "utf-8", "--summary-csv", "s.csv", "--progress" },
+        [](const Options& o) {
+            return o.database == "h:/d/r.fdb" && o.user == "ANNA" && o.password == "pw" && o.role == "R1" && o.kind == 1
+                && o.from == "A" && o.to == "\xC5\xBB" && o.subject == 42 && o.threshold == 0 && o.marks == Marks::All
+                && o.toggles == Args { "R/IIIa/R" } && o.noPaging && o.training && o.onlyHusband && o.onlyWomen
+                && o.output == "o.txt" && o.encoding == Encoding::Utf8 && o.summaryCsv == "s.csv" && o.progress;
+        } },
+    { "inline_values",
+        { "--database=r.fdb", "--kind=grupowe", "--threshold=-5", "--marks=none", "--subject=+7", "--encoding=cp1250",
+            "--from=", "--password=a=b" },
+        [](const Options& o) {
+            return o.database == "r.fdb" && o.kind == 2 && o.threshold == -5 && o.marks == Marks::None && o.subject == 7
+                && o.encoding == Encoding::Cp1250 && o.from.empty() && o.password == "a=b";
+        } },
+    { "kind_fizyczne_and_marks_default",
+        { "--database", "r", "--kind", "instytucje", "--kind", "fizyczne", "--marks", "all", "--marks", "default" },
+        [](const Options& o) { return o.kind == 0 && o.marks == Marks::Default; } },
+    { "toggles_repeat_in_order_empty_codes_allowed",
+        { "--database", "r", "--toggle", "W//W", "--toggle=//", "--toggle", "\xC5\x81/IV/\xC5\x81" },
+        [](const Options& o) {
+            return o.toggles == Args { "W//W", "//", "\xC5\x81/IV/\xC5\x81" };
+        } },
+    { "value_that_looks_like_an_option", { "--database", "r", "--from", "--to" },
+        [](const Options& o) { return o.from == "--to" && o.to.empty(); } },
+    { "help_needs_no_database", { "--help" }, [](const Options& o) { return o.help; } },
+    { "short_help", { "-h", "--kind", "grupowe" }, [](const Options& o) { return o.help && o.kind == 2; } },
+    { "threshold_limits", { "--database", "r", "--threshold", "2147483647", "--subject", "-2147483648" },
+        [](const Options& o) { return o.threshold == 2147483647 && o.subject == -2147483647 - 1; } },
+};
+
+INSTANTIATE_TEST_SUITE_P(CliArgs, Accepts, testing::ValuesIn(AcceptedCases),
+    [](const testing::TestParamInfo<Accepted>& info) { return std::string(info.param.name); });
+
+struct Rejected {
+    const char* name;
+    Args args;
+    const char* messagePart; // the message names the problem
+};
+
+class Rejects : public testing::TestWithParam<Rejected>
+{
+};
+
+TEST_P(Rejects, WithAUsageErrorNamingTheProblem)
+{
+    const Rejected& c = GetParam();
+    try {
+        ParseArguments(c.args);
+        FAIL() << "accepted";
+    } catch (const UsageError& e) {
+        EXPECT_NE(std::string(e.what()).find(c.messagePart), std::string::npos) << e.what();
+    }
+}
+
+const Rejected RejectedCases[] = {
+    { "no_arguments", {}, "--database is required" },
+    { "no_database", { "--kind", "instytucje" }, "--database is required" },
+    { "empty_database", { "--database=" }, "--database is required" },
+    { "database_without_value", { "--database" }, "--database needs a value" },
+    { "user_without_value", { "--database", "r", "--user" }, "--user needs a value" },
+    { "output_without_value", { "--database", "r", "--output" }, "--output needs a value" },
+    { "empty_output", { "--database", "r", "--output=" }, "--output needs a file name" },
+    { "empty_summary", { "--database", "r", "--summary-csv", "" }, "--summary-csv needs a file name" },
+    { "unknown_option", { "--database", "r", "--colour" }, "unknown argument: --colour" },
+    { "unknown_inline_option", { "--database", "r", "--colour=red" }, "unknown argument: --colour=red" },
+    { "stray_word", { "--database", "r", "extra" }, "unknown argument: extra" },
+    { "bad_kind", { "--database", "r", "--kind", "osoby" }, "--kind: 'osoby'" },
+    { "kind_is_case_sensitive", { "--database", "r", "--kind", "Fizyczne" }, "--kind" },
+    { "bad_marks", { "--database", "r", "--marks", "some" }, "--marks: 'some'" },
+    { "bad_encoding", { "--database", "r", "--encoding", "latin2" }, "--encoding: 'latin2'" },
+    { "threshold_out_of_range", { "--database", "r", "--threshold", "99999999999" }, "--threshold: '99999999999'" },
+    { "threshold_not_a_number", { "--database", "r", "--threshold", "abc" }, "--threshold: 'abc'" },
+    { "threshold_trailing_text", { "--database", "r", "--threshold", "10m" }, "--threshold: '10m'" },
+    { "threshold_empty", { "--database", "r", "--threshold=" }, "--threshold: ''" },
+    { "threshold_fraction", { "--database", "r", "--threshold", "1.5" }, "--threshold" },
+    { "subject_not_a_number", { "--database", "r", "--subject", "x1" }, "--subject: 'x1'" },
+    { "toggle_two_codes", { "--database", "r", "--toggle", "A/B" }, "--toggle: 'A/B'" },
+    { "toggle_four_codes", { "--database", "r", "--toggle", "A/B/C/D" }, "--toggle: 'A/B/C/D'" },
+    { "toggle_no_slash", { "--database", "r", "--toggle", "R" }, "--toggle: 'R'" },
+    { "switch_with_value", { "--database", "r", "--training=yes" }, "--training takes no value" },
+    { "help_with_value", { "--help=1" }, "--help takes no value" },
+};
+
+INSTANTIATE_TEST_SUITE_P(CliArgs, Rejects, testing::ValuesIn(RejectedCases),
+    [](const testing::TestParamInfo<Rejected>& info) { return std::string(info.param.name); });
+
+TEST(CliToggle, SplitsIntoOzuOzkOfuKeepingEmptyCodes)
+{
+    const ClassCodes c = SplitToggle("W//Wp");
+    EXPECT_EQ(c.ozu, "W");
+    EXPECT_EQ(c.ozk, "");
+    EXPECT_EQ(c.ofu, "Wp");
+    const ClassCodes d = SplitToggle("R/IIIa/R");
+    EXPECT_EQ(d.ozu, "R");
+    EXPECT_EQ(d.ozk, "IIIa");
+    EXPECT_EQ(d.ofu, "R");
+}
+
+} // namespace
+} // namespace zest::cli

@@ -1,0 +1,203 @@
+// A run of zestawienia-cli that fails leaves no trace: exit status 1 (2 for a usage
+// error), the problem named on standard error, no output or summary file, and no
+// temporary statement file in the temporary directory.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <signal.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "clirunner.h"
+#include "demoregister.h"
+#include "statement/connection/database.h"
+#include "tcpforwarder.h"
+#include "testregister.h"
+
+namespace zest::test
+{
+namespace
+{
+
+// An embedded demo register whose full statement is about 1.7 MB.
+class DemoFile
+{
+public:
+    explicit DemoFile(int subjects)
+        : path_(UniqueTempPath("cli-demo"))
+    {
+        fb::Database db;
+        demo::CreateDemoRegister(db, path_, { .subjects = subjects });
+        db.Close();
+    }
+    ~DemoFile() { std::remove(path_.c_str()); }
+    DemoFile(const DemoFile&) = delete;
+    DemoFile& operator=(const DemoFile&) = delete;
+    const std::string& path() const noexcept { return path_; }
+
+private:
+    std::string path_;
+};
+
+CliEnv TmpDir(const std::string& dir, long fileSizeLimit = -1)
+{
+    CliEnv env;
+    env.set["TMPDIR"] = dir;
+    env.fileSizeLimit = fileSizeLimit;
+    return env;
+}
+
+// The checks every failed run shares.
+void ExpectNoTrace(const CliResult& r, const std::string& errorPart, const ScratchDir& tmp, const ScratchDir& outDir)
+{
+    EXPECT_EQ(r.signal, 0) << "ended by signal " << r.signal << "\n" << r.err;
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("zestawienia-cli: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(errorPart), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Usage:"), std::string::npos) << r.err;
+    EXPECT_TRUE(DirectoryNames(tmp.path()).empty())
+        << "left in the temporary directory: " << DirectoryNames(tmp.path())[0];
+    EXPECT_TRUE(DirectoryNames(outDir.path()).empty())
+        << "left beside the output: " << DirectoryNames(outDir.path())[0];
+}
+
+std::vector<std::string> FullRun(const std::string& database, const ScratchDir& outDir)
+{
+    return { "--database", database, "--marks", "all", "--threshold", "0", "--output", outDir / "out.txt",
+        "--summary-csv", outDir / "summary.csv" };
+}
+
+TEST(CliFailure, TemporaryDirectoryWhereNoFileCanBeMade)
+{
+    CliRegister reg({});
+    ScratchDir tmp, outDir;
+    // Nobody, root included, can create a file in /proc/self.
+    const CliResult r = RunCli(FullRun(reg.path(), outDir), TmpDir("/proc/self"));
+    ExpectNoTrace(r, "Cannot create a temporary file in /proc/self", tmp, outDir);
+}
+
+TEST(CliFailure, DiskFullWhileWritingTheStatementFile)
+{
+    DemoFile demo(800);
+    ScratchDir tmp, outDir;
+    // The embedded engine itself needs about 1 MiB of lock files; the statements pass 1.6 MB.
+    const CliResult r = RunCli(FullRun(demo.path(), outDir), TmpDir(tmp.path(), 1200 * 1024));
+    ExpectNoTrace(r, "Cannot write to file " + tmp.path() + "/kp", tmp, outDir);
+    EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;
+}
+
+TEST(CliFailure, DiskFullWhileWritingTheOutputFile)
+{
+    DemoFile demo(800);
+    ScratchDir tmp, outDir;
+    std::vector<std::string> args = FullRun(demo.path(), outDir);
+    const CliResult cp = RunCli({ "--database", demo.path(), "--marks", "all", "--threshold", "0" });
+    const CliResult utf
+        = RunCli({ "--database", demo.path(), "--marks", "all", "--threshold", "0", "--encoding", "utf-8" });
+    ASSERT_EQ(cp.exitCode, 0) << cp.err;
+    ASSERT_LT(cp.out.size() + 1000, utf.out.size());
+    // The statement file fits, its UTF-8 copy does not.
+    args.insert(args.end(), { "--encoding", "utf-8" });
+    const long limit = static_cast<long>((cp.out.size() + utf.out.size()) / 2);
+    const CliResult r = RunCli(args, TmpDir(tmp.path(), limit));
+    ExpectNoTrace(r, "Cannot write to " + outDir / "out.txt" + ": File too large", tmp, outDir);
+}
+
+TEST(CliFailure, DatabaseThatDoesNotExist)
+{
+    ScratchDir tmp, outDir;
+    const CliResult r = RunCli(FullRun(tmp / "missing.fdb", outDir), TmpDir(tmp.path()));
+    ExpectNoTrace(r, "missing.fdb", tmp, outDir);
+}
+
+TEST(CliFailure, UsageErrorsExitTwoWithTheHelpText)
+{
+    const std::vector<std::vector<std::string>> cases {
+        {}, { "--database", "x.fdb", "--kind", "osoby" }, { "--database", "x.fdb", "--threshold", "99999999999" },
+        { "--database", "x.fdb", "--toggle", "A/B" },
+        { "--database", "x.fdb", "--from", "\xFF" }, // not UTF-8: no Windows-1250 text
+    };
+    for (const auto& args : cases) {
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.exitCode, 2) << (args.empty() ? "" : args.back()) << "\n" << r.err;
+        EXPECT_NE(r.err.find("Usage: zestawienia-cli --database DB"), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+// Stopped from outside (Ctrl+C, a batch system's kill) while the statement file is
+// being written: the tool removes its files and ends with the status 128 + signal.
+TEST(CliFailure, TerminatedInTheMiddleOfARun)
+{
+    DemoFile demo(3000);
+    ScratchDir tmp, outDir;
+    std::thread killer;
+    CliEnv env = TmpDir(tmp.path());
+    env.started = [&](pid_t pid) {
+        killer = std::thread([&tmp, pid] {
+            const auto start = std::chrono::steady_clock::now();
+            while (DirectoryNames(tmp.path()).empty()
+                && std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            ::kill(pid, SIGTERM);
+        });
+    };
+    const CliResult r = RunCli(FullRun(demo.path(), outDir), env);
+    killer.join();
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.exitCode, 128 + SIGTERM) << r.err;
+    EXPECT_TRUE(DirectoryNames(tmp.path()).empty());
+    EXPECT_TRUE(DirectoryNames(outDir.path()).empty());
+}
+
+// The connection is cut in the middle of a run through the server. The tool must report
+// the lost connection and end with status 1: no crash on the way out (every statement,
+// the one whose fetch failed included, is freed before the client library unloads).
+TEST(CliFailure, ConnectionLostInTheMiddleOfARun)
+{
+    const char* host = std::getenv("ZEST_FB_SERVER_HOST");
+    const char* dir = std::getenv("ZEST_FB_SERVER_DIR");
+    if (!host || !*host || !dir || !*dir)
+        GTEST_SKIP() << "ZEST_FB_SERVER_HOST is not set";
+    const char* pw = std::getenv("ZEST_FB_SYSDBA_PASSWORD");
+    const std::string password = pw && *pw ? pw : "masterkey";
+    std::string file = UniqueTempPath("cli-lost");
+    file = std::string(dir) + "/" + file.substr(file.rfind('/') + 1);
+
+    fb::Database db;
+    demo::CreateDemoRegister(
+        db, std::string(host) + ":" + file, { .subjects = 3000 }, { .user = "SYSDBA", .password = password });
+    struct Drop {
+        fb::Database& db;
+        ~Drop()
+        {
+            try {
+                db.DropDatabase();
+            } catch (const std::exception&) {
+            }
+        }
+    } drop { db };
+
+    TcpForwarder proxy(3050);
+    ScratchDir tmp, outDir;
+    std::vector<std::string> args = FullRun("127.0.0.1/" + std::to_string(proxy.port()) + ":" + file, outDir);
+    args.insert(args.end(), { "--password", password });
+    std::thread cutter([&] {
+        // Let the run get going (the statements of a few subjects), then cut.
+        const auto start = std::chrono::steady_clock::now();
+        while (proxy.bytesForwarded() < 200'000 && std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        proxy.Cut();
+    });
+    const CliResult r = RunCli(args, TmpDir(tmp.path()));
+    cutter.join();
+    ExpectNoTrace(r, "connection", tmp, outDir);
+}
+
+} // namespace
+} // namespace zest::test
