@@ -4,6 +4,7 @@
 // of that subject's statement.
 
 #include "linebuffer.h"
+#include "spouseslots.h"
 
 namespace zest
 {
@@ -11,6 +12,7 @@ namespace zest
 struct LibraryState {
     AreaState Area; // AreaThreshold (10000 from load) and SelectedAreaSum
     LineBuffer Lines { Area };
+    SpouseSlots Spouses; // the latest spouse lookup
 };
 
 // The one instance of the loaded library.

@@ -53,6 +53,7 @@ std::string MakeTempFileName(const std::string& prefix)
             path = TryMake(cwd, prefix, err);
             if (!path.empty())
                 return path;
+            dir = cwd;
         }
     }
     throw FileError("Cannot create a temporary file in " + dir + ": " + std::strerror(err));

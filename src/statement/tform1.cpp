@@ -332,7 +332,3 @@ void TForm1::BtnPobierzOsobyClick()
     });
 }
 
-void TForm1::BtnZestawienieClick()
-{
-    zest::ui::RunGuarded(this, [] {});
-}

@@ -85,4 +85,5 @@ private:
     zest::ui::SubjectListModel* subjectModel_ = nullptr;
     QButtonGroup* typOsoby_ = nullptr;
     QPointer<Twiz> wiz_;
+    bool running_ = false; // a statement run is under way
 };

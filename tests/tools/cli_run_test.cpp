@@ -10,6 +10,8 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 #include "clirunner.h"
@@ -244,6 +246,27 @@ TEST(CliRun, OutputFileHoldsTheBytesOfStandardOutput)
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(MatchesRunGolden("subject_only", ReadBytes(dir / "out.txt")));
     EXPECT_EQ(DirectoryNames(dir.path()), std::vector<std::string> { "out.txt" });
+}
+
+// A named pipe (or a device) is written in place; the output's rename-into-place would
+// replace the node itself.
+TEST(CliRun, OutputToAPipeIsWrittenInPlace)
+{
+    CliRegister reg(Three());
+    ScratchDir dir;
+    const std::string fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = ReadBytes(fifo); });
+    const CliResult r = RunCli({ "--database", reg.path(), "--subject", "2", "--output", fifo });
+    reader.join();
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(MatchesRunGolden("subject_only", received));
+    struct stat st {
+    };
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(DirectoryNames(dir.path()), std::vector<std::string> { "pipe" });
 }
 
 TEST(CliRun, SubjectNotInTheListIsAUsageError)

@@ -29,7 +29,9 @@ Writes the holdings statements of a register's subjects, as the statement window
   --progress             a progress line on standard error
   --help                 this text
 
-Exit status: 0 success, 1 database or file error, 2 usage error.
+The output and summary files appear only when the run succeeds.
+Exit status: 0 success, 1 database or file error, 2 usage error,
+128 + N when stopped by signal N.
 )";
 
 namespace
