@@ -2,7 +2,8 @@
 # Set-up and entry point on a Debian 12 machine (run as root on a fresh machine, so
 # that missing packages can be installed).
 #   ./run.sh demo [--screenshot FILE.png]   build, make the demo register, start the host
-#   ./run.sh test                           build, start a loopback server, run every test
+#   ./run.sh test [--sanitize]              build, start a loopback server, run every test
+#                                           (and again under the sanitizers)
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 ROOT=$PWD
@@ -85,6 +86,13 @@ demo() {
 }
 
 run_tests() {
+  local sanitize=0
+  while [ $# -gt 0 ]; do
+    case "$1" in
+    --sanitize) sanitize=1; shift ;;
+    *) echo "unknown option: $1" >&2; exit 2 ;;
+    esac
+  done
   ensure_packages
   build default
   # The embedded engine of the tests keeps its lock files apart from the server's.
@@ -103,6 +111,17 @@ run_tests() {
     log "not root: the tests that need a Firebird server are skipped"
   fi
   ctest --preset default -j 2
+  if [ $sanitize -eq 1 ]; then
+    # The same tests again under AddressSanitizer and UndefinedBehaviorSanitizer; leaks of
+    # the libraries we link (the Firebird client's and Qt's process-wide caches) are
+    # suppressed, any report of ours fails the run.
+    build asan
+    export FIREBIRD_LOCK=$ROOT/build/fb-lock-asan
+    mkdir -p "$FIREBIRD_LOCK"
+    LSAN_OPTIONS=suppressions=$ROOT/tests/lsan.supp:print_suppressions=0 \
+      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      ctest --preset asan -j 2
+  fi
 }
 
 case "${1:-}" in

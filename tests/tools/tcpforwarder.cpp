@@ -120,7 +120,8 @@ void TcpForwarder::Loop()
             }
         }
         std::set<std::size_t> closing; // pair indexes
-        for (std::size_t i = 0; i < socks.size(); ++i) {
+        // Only the sockets that were polled: a pair accepted just now waits for the next round.
+        for (std::size_t i = 0; i + 2 < fds.size(); ++i) {
             if (!fds[i + 2].revents)
                 continue;
             const ssize_t n = ::recv(socks[i], chunk.data(), chunk.size(), 0);

@@ -128,6 +128,10 @@ int main(int argc, char** argv)
         }
     }
 
+    // The embedded engine's threads end before the process does.
+    struct Shutdown {
+        ~Shutdown() { zest::fb::ShutdownClient(); }
+    } shutdown;
     bool created = false;
     try {
         const auto start = std::chrono::steady_clock::now();

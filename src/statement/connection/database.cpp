@@ -258,6 +258,8 @@ void Database::DropDatabase()
     handle_ = 0;
 }
 
+void ShutdownClient() noexcept { fb_shutdown(0, fb_shutrsn_exit_called); }
+
 std::string ClientVersion()
 {
     char buf[128] = {};

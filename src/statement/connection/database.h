@@ -165,4 +165,9 @@ private:
 // The client library's version string, for diagnostics.
 std::string ClientVersion();
 
+// Stops the client library's own threads (and those of an embedded engine) before the
+// process exits; every attachment must be closed by then. For tools, not for the plug-in,
+// whose host may hold attachments of its own.
+void ShutdownClient() noexcept;
+
 } // namespace zest::fb

@@ -175,7 +175,11 @@ TEST_F(DemoRegisterContent, StatementsReadIt)
 // The tool itself: exit codes and the file it leaves.
 int RunTool(const std::string& args)
 {
-    const std::string command = std::string("'") + ZEST_DEMO_TOOL + "' " + args + " >/dev/null 2>&1";
+    // Leak checking is off for the child: under the sanitizers the leak tracer itself
+    // faults inside the embedded engine after a register is created; the library code
+    // it runs is checked by the in-process tests.
+    const std::string command
+        = std::string("ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" '") + ZEST_DEMO_TOOL + "' " + args + " >/dev/null 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
