@@ -29,8 +29,10 @@ std::string Statements(int count)
                              "a\x9c"
                              "ciciel (1/1)\r\n\r\n";
     const std::string rule = "         +------+-------------+-----------+--------+--------+--------+----------+\r\n";
-    const std::string columns = "         |Arkusz|Numer dzia\xb3ki|Pow.dzia\xb3ki|OFU     |OZU     |OZK     |Pow.u\xbfytku|\r\n";
-    const std::string row = "               2 115                 12000 \xa3        \xa3        III            4000\r\n";
+    const std::string columns
+        = "         |Arkusz|Numer dzia\xb3ki|Pow.dzia\xb3ki|OFU     |OZU     |OZK     |Pow.u\xbfytku|\r\n";
+    const std::string row
+        = "               2 115                 12000 \xa3        \xa3        III            4000\r\n";
     const std::string total = "         ========================================================================\r\n"
                               "           razem         osoba       12000\r\n";
     std::string text;

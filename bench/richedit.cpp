@@ -69,17 +69,20 @@ void Run(std::size_t megabytes)
     QApplication::processEvents();
     const qint64 append = timer.restart();
 
-    const auto found = window.FindText(QStringLiteral("\xa3Pn"), window.TextLength() - 2000, -1, { true, true });
+    const auto found = window.FindText(QString::fromUtf8("ŁPn"), window.TextLength() - 2000, -1, { true, true });
     const qint64 find = timer.restart();
+    const auto absent = window.FindText(QStringLiteral("nie ma"), 0, -1, {});
+    const qint64 scan = timer.restart();
 
     const std::string out = window.StreamOut(false);
     const qint64 save = timer.restart();
 
     std::printf("%zu MB: stream in %lld ms, RSS +%ld MB (%ld MB total); append 1 MB %lld ms; "
-                "find near end %lld ms (at %lld); stream out %lld ms (%zu bytes, %s)\n",
+                "find near end %lld ms (at %lld); whole-text miss %lld ms (%lld); stream out %lld ms (%zu bytes, %s)\n",
         megabytes, static_cast<long long>(load), (loaded - before) / 1024, loaded / 1024,
         static_cast<long long>(append), static_cast<long long>(find), static_cast<long long>(found),
-        static_cast<long long>(save), out.size(), out == text + more ? "same bytes" : "DIFFERENT bytes");
+        static_cast<long long>(scan), static_cast<long long>(absent), static_cast<long long>(save), out.size(),
+        out == text + more ? "same bytes" : "DIFFERENT bytes");
     std::fflush(stdout);
 }
 

@@ -15,7 +15,7 @@ namespace zest::richedit
 {
 
 enum TMeasurementUnits : int {
-    muInches = 0,      // a margin counts thousandths of an inch
+    muInches = 0, // a margin counts thousandths of an inch
     muMillimeters = 1, // a margin counts whole millimetres
 };
 
@@ -74,7 +74,7 @@ struct TSpisEntry {
     std::int32_t Level = 1; // 1 (main heading) to 9
     QString Text;
     Position StartPos = 0; // first character of the entry's range
-    Position EndPos = 0;   // last character of the entry's range
+    Position EndPos = 0; // last character of the entry's range
     std::int32_t Page = 0; // page on which StartPos was printed; 0 until then
 };
 

@@ -507,12 +507,16 @@ std::string PlainTextWindow::StreamOut(bool selectionOnly) const
         const Position at = block.position();
         const qsizetype from = static_cast<qsizetype>(std::max(start, at) - at);
         const qsizetype to = static_cast<qsizetype>(std::min<Position>(end, at + text.size()) - at);
-        for (qsizetype i = from; i < to; ++i) {
-            const QChar c = text.at(i);
-            if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
-                chunk.append(QStringLiteral("\r\n"));
-            else if (c != ObjectChar)
-                chunk.append(c);
+        const QStringView part = QStringView(text).sliced(from, to - from);
+        if (!part.contains(QChar::LineSeparator) && !part.contains(ObjectChar)) {
+            chunk.append(part);
+        } else {
+            for (const QChar c : part) {
+                if (c == QChar::LineSeparator)
+                    chunk.append(QStringLiteral("\r\n"));
+                else if (c != ObjectChar)
+                    chunk.append(c);
+            }
         }
         if (at + text.size() < end)
             chunk.append(QStringLiteral("\r\n"));

@@ -242,7 +242,34 @@ bool PrintPages(const PrintedText& text, const PrintTarget& target, const QStrin
     return complete;
 }
 
-void BuildSpisFromFormFeeds(const RichEditWindow& window, TSpis& spis)
+namespace
+{
+
+// Whether [from, to) holds more than blanks and line breaks. The window reads text out
+// only through its selection, which is put back afterwards; a long run counts as text
+// without being read.
+bool HoldsText(RichEditWindow& window, Position from, Position to)
+{
+    constexpr Position Inspected = 4096;
+    if (to - from > Inspected)
+        return true;
+    const Position selStart = window.SelStart();
+    const Position selLength = window.SelLength();
+    window.SetSelection(from, to - from);
+    std::string bytes;
+    try {
+        bytes = window.StreamOut(true);
+    } catch (...) {
+        window.SetSelection(selStart, selLength);
+        throw;
+    }
+    window.SetSelection(selStart, selLength);
+    return std::ranges::any_of(bytes, [](char c) { return c != ' ' && c != '\r' && c != '\n' && c != '\f'; });
+}
+
+} // namespace
+
+void BuildSpisFromFormFeeds(RichEditWindow& window, TSpis& spis)
 {
     spis.Clear();
     const Position length = window.TextLength();
@@ -254,15 +281,9 @@ void BuildSpisFromFormFeeds(const RichEditWindow& window, TSpis& spis)
         if (run >= length)
             break;
     }
-    if (spis.Count() == 0 || run >= length)
-        return;
     // After the last form feed: only its line break, or a run of text of its own?
-    for (Position at = run; at < length; ++at) {
-        if (window.FindText(QStringLiteral("\n"), at, at + 1, {}) != at) {
-            spis.Add({ true, 1, QString(), run, length - 1, 0 });
-            return;
-        }
-    }
+    if (spis.Count() > 0 && run < length && HoldsText(window, run, length))
+        spis.Add({ true, 1, QString(), run, length - 1, 0 });
 }
 
 } // namespace zest::richedit

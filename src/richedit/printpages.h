@@ -58,7 +58,8 @@ bool PrintPages(const PrintedText& text, const PrintTarget& target, const QStrin
 // of the previous form feed to the character before this one, NewPage, level 1, no
 // text), and, when some form feed is followed by more than line breaks, a last entry
 // for that text so that it is printed too. A text without form feeds gets no entries
-// and prints as one run.
-void BuildSpisFromFormFeeds(const RichEditWindow& window, TSpis& spis);
+// and prints as one run. The window's selection is used to read the text after the
+// last form feed and is put back.
+void BuildSpisFromFormFeeds(RichEditWindow& window, TSpis& spis);
 
 } // namespace zest::richedit

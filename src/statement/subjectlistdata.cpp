@@ -1,4 +1,5 @@
 // The subject list.
+#include "statement/connection/namedparams.h"
 #include "subjectlistdata.h"
 
 #include <algorithm>
@@ -16,23 +17,6 @@ namespace
 {
 
 using Row = std::vector<SubjectList::Cell>;
-
-bool SameName(std::string_view a, std::string_view b) noexcept
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto x = static_cast<unsigned char>(a[i]);
-        auto y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<unsigned char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<unsigned char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 // Up to `count` rows from the cursor; `ended` becomes true when the cursor has no more.
 // A cursor that was closed under the list (its transaction ended, the connection was
@@ -119,7 +103,7 @@ void SubjectList::Close() noexcept
 int SubjectList::ColumnIndex(std::string_view name) const noexcept
 {
     for (std::size_t c = 0; c < columns_.size(); ++c) {
-        if (SameName(columns_[c], name))
+        if (fb::NamesEqual(columns_[c], name))
             return static_cast<int>(c);
     }
     return -1;

@@ -1,4 +1,5 @@
 // The subject grid's table model.
+#include "statement/connection/namedparams.h"
 #include "subjectlistmodel.h"
 
 #include <QWidget>
@@ -35,23 +36,6 @@ constexpr Caption NameCaptions[] = {
 
 // Hidden for every kind; persons also hide plec.
 constexpr std::string_view IdColumns[] = { "id_pdm", "typ", "id_ad", "nrl", "id" };
-
-bool SameName(std::string_view a, std::string_view b) noexcept
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto x = static_cast<unsigned char>(a[i]);
-        auto y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<unsigned char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<unsigned char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -94,7 +78,7 @@ QVariant SubjectListModel::headerData(int section, Qt::Orientation orientation, 
     const std::string& name = list_.ColumnName(section);
     auto find = [&](const auto& captions) -> QVariant {
         for (const Caption& c : captions) {
-            if (SameName(c.column, name))
+            if (zest::fb::NamesEqual(c.column, name))
                 return QString::fromUtf8(c.text);
         }
         return {};
@@ -135,10 +119,10 @@ bool SubjectListModel::IsColumnHidden(int column) const
         return false;
     const std::string& name = list_.ColumnName(column);
     for (std::string_view id : IdColumns) {
-        if (SameName(id, name))
+        if (zest::fb::NamesEqual(id, name))
             return true;
     }
-    return kind_ == zest::PersonKindIndex && SameName("plec", name);
+    return kind_ == zest::PersonKindIndex && zest::fb::NamesEqual("plec", name);
 }
 
 void SubjectListModel::ListAboutToBeReset()

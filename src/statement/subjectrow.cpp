@@ -1,3 +1,4 @@
+#include "statement/connection/namedparams.h"
 #include "subjectrow.h"
 
 #include <charconv>
@@ -8,28 +9,6 @@
 namespace zest
 {
 
-namespace
-{
-
-bool SameName(std::string_view a, std::string_view b) noexcept
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto x = static_cast<unsigned char>(a[i]);
-        auto y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<unsigned char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<unsigned char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 MapSubjectRow::MapSubjectRow(std::initializer_list<std::pair<std::string_view, std::string_view>> columns)
 {
     for (const auto& [name, value] : columns)
@@ -39,7 +18,7 @@ MapSubjectRow::MapSubjectRow(std::initializer_list<std::pair<std::string_view, s
 void MapSubjectRow::Set(std::string_view column, std::string value)
 {
     for (auto& [name, text] : columns_) {
-        if (SameName(name, column)) {
+        if (fb::NamesEqual(name, column)) {
             text = std::move(value);
             return;
         }
@@ -50,7 +29,7 @@ void MapSubjectRow::Set(std::string_view column, std::string value)
 const std::string& MapSubjectRow::Find(std::string_view column) const
 {
     for (const auto& [name, text] : columns_) {
-        if (SameName(name, column))
+        if (fb::NamesEqual(name, column))
             return text;
     }
     throw std::out_of_range("Unknown column " + std::string(column));

@@ -373,31 +373,6 @@ TEST(TRichEditOleCallback, DeleteObjectClosesWithoutSavingAndReleasesTheSelectio
     EXPECT_EQ(f.log.size(), 1u);
 }
 
-TEST(TRichEditOleCallback, FixedAnswers)
-{
-    TRichEditOleCallback callback(nullptr);
-    std::shared_ptr<ObjectStorage> storage;
-    EXPECT_EQ(callback.GetNewStorage(storage), S_OK);
-    EXPECT_TRUE(storage);
-    QWidget dummy;
-    QWidget* frame = &dummy;
-    QWidget* document = &dummy;
-    EXPECT_EQ(callback.GetInPlaceContext(frame, document), E_NOTIMPL);
-    EXPECT_EQ(frame, nullptr);
-    EXPECT_EQ(document, nullptr);
-    QMimeData* data = reinterpret_cast<QMimeData*>(&dummy);
-    EXPECT_EQ(callback.GetClipboardData(0, 1, data), E_NOTIMPL);
-    EXPECT_EQ(data, nullptr);
-    QMenu* menu = reinterpret_cast<QMenu*>(&dummy);
-    EXPECT_EQ(callback.GetContextMenu(0, 1, nullptr, menu), S_OK);
-    EXPECT_EQ(menu, nullptr);
-    EXPECT_EQ(callback.ShowContainerUI(true), E_NOTIMPL);
-    EXPECT_EQ(callback.ContextSensitiveHelp(true), E_NOTIMPL);
-    EXPECT_EQ(callback.QueryInsertObject({}, nullptr, 0), S_OK);
-    EXPECT_EQ(callback.QueryAcceptData(nullptr, true), S_OK);
-    EXPECT_EQ(callback.DeleteObject(nullptr), S_OK);
-}
-
 TEST(TOLEEdit, PicturesInTheRealWindowOfferOpenAndCloseOnClear)
 {
     TOLEEdit edit;

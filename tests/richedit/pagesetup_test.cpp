@@ -104,17 +104,6 @@ TEST(TSpis, GetAndPutOutsideTheListThrowAndChangeNothing)
     }
 }
 
-TEST(TSpis, PutReplacesACopyAndGetReturnsOne)
-{
-    TSpis spis = ThreeEntries();
-    spis.Put(1, { false, 3, "nowy", 11, 12, 4 });
-    TSpisEntry copy = spis.Get(1);
-    EXPECT_EQ(copy.Text, "nowy");
-    EXPECT_EQ(copy.Page, 4);
-    copy.Page = 9;
-    EXPECT_EQ(spis.Get(1).Page, 4);
-}
-
 TEST(TSpis, ClearOnEmptyIsHarmless)
 {
     TSpis spis;
@@ -124,13 +113,6 @@ TEST(TSpis, ClearOnEmptyIsHarmless)
     spis.Clear();
     EXPECT_EQ(spis.Count(), 0);
     EXPECT_EQ(spis.Add({}), 0);
-}
-
-TEST(TSpis, LongTextsAreCutToTheEntryCapacity)
-{
-    TSpis spis;
-    spis.Add({ true, 1, QString(500, 'a'), 0, 0, 0 });
-    EXPECT_EQ(spis.Get(0).Text.size(), TSpisEntry::TextCapacity);
 }
 
 struct LineCase {

@@ -3,6 +3,7 @@
 #include "stringwindow.h"
 
 #include "richedit/contentspage.h"
+#include "richedit/plaintextwindow.h"
 #include "richedit/printpages.h"
 
 #include <QFile>
@@ -98,8 +99,8 @@ class ThreeBlocks : public testing::TestWithParam<NumberingCase>
 
 TEST_P(ThreeBlocks, EachBlockStartsAPageNumberedOnlyWhenAsked)
 {
-    StringWindow window("BLOK A\n" + Lines("a", 3) + "\f\nBLOK B\n" + Lines("b", 3) + "\f\nBLOK C\n"
-        + Lines("c", 3) + "\f\n");
+    StringWindow window(
+        "BLOK A\n" + Lines("a", 3) + "\f\nBLOK B\n" + Lines("b", 3) + "\f\nBLOK C\n" + Lines("c", 3) + "\f\n");
     PreviewSetup setup;
     const Printed printed = PrintLikePreview(GetParam().Name, window, setup, GetParam().FirstPage);
 
@@ -170,6 +171,45 @@ TEST(PrintPages, TextAfterTheLastFormFeedIsPrintedButALoneLineBreakAddsNoPage)
     EXPECT_EQ(again.Spis.Count(), 2);
 }
 
+struct SectionsCase {
+    const char* Name;
+    const char* Text; // Windows-1250, CR LF
+    std::vector<std::pair<Position, Position>> Sections;
+};
+
+class SectionsFromFormFeeds : public testing::TestWithParam<SectionsCase>
+{
+};
+
+// On the control's own text window, where a line break is one character.
+TEST_P(SectionsFromFormFeeds, OneEntryPerFormFeedAndOneForTextAfterTheLast)
+{
+    PlainTextWindow window;
+    window.StreamIn(GetParam().Text, false);
+    window.SetSelection(1, 2);
+    TSpis spis;
+    spis.Add({});
+    BuildSpisFromFormFeeds(window, spis);
+    ASSERT_EQ(spis.Count(), static_cast<int>(GetParam().Sections.size()));
+    for (int i = 0; i < spis.Count(); ++i) {
+        const TSpisEntry entry = spis.Get(i);
+        EXPECT_TRUE(entry.NewPage);
+        EXPECT_EQ(entry.Level, 1);
+        EXPECT_EQ(entry.StartPos, GetParam().Sections[i].first) << i;
+        EXPECT_EQ(entry.EndPos, GetParam().Sections[i].second) << i;
+    }
+    EXPECT_EQ(window.SelStart(), 1);
+    EXPECT_EQ(window.SelLength(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, SectionsFromFormFeeds,
+    testing::Values(SectionsCase { "noFormFeed", "AB\r\nCD\r\n", {} },
+        SectionsCase { "pagedStatements", "AB\r\n\f\r\nCD\r\n\f\r\n", { { 0, 2 }, { 4, 7 } } },
+        SectionsCase { "appendedWithoutBreaks", "AB\r\n\f\r\nCD\r\n", { { 0, 2 }, { 4, 7 } } },
+        SectionsCase { "blankLinesAfterTheLast", "AB\r\n\f\r\n  \r\n\r\n", { { 0, 2 } } },
+        SectionsCase { "endsWithFormFeed", "AB\f", { { 0, 1 } } }),
+    [](const auto& info) { return std::string(info.param.Name); });
+
 TEST(PrintPages, TitleWithRuleHasTheNumberAtTheRight)
 {
     StringWindow window(Lines("tekst ", 3));
@@ -178,7 +218,8 @@ TEST(PrintPages, TitleWithRuleHasTheNumberAtTheRight)
     setup.Naglowek.Tytul = QStringLiteral("Zestawienie gruntów");
     auto printer = PdfPrinter("title_with_rule");
     std::int32_t page = 7;
-    ASSERT_TRUE(PrintPages({ window, setup.Margins, setup.Naglowek, setup.Spis }, { *printer }, "t", page, true, false));
+    ASSERT_TRUE(
+        PrintPages({ window, setup.Margins, setup.Naglowek, setup.Spis }, { *printer }, "t", page, true, false));
     const QStringList pages = PdfPages(printer->outputFileName());
     ASSERT_EQ(pages.size(), 1);
     const QStringList lines = TextLines(pages[0]);
@@ -301,7 +342,8 @@ TEST(PrintPages, FailureAbortsTheJobAndRestoresState)
     PreviewSetup setup;
     auto printer = PdfPrinter("failure");
     std::int32_t page = 1;
-    EXPECT_THROW(PrintPages({ window, setup.Margins, setup.Naglowek, setup.Spis }, { *printer }, "t", page, true, false),
+    EXPECT_THROW(
+        PrintPages({ window, setup.Margins, setup.Naglowek, setup.Spis }, { *printer }, "t", page, true, false),
         std::runtime_error);
     EXPECT_GE(window.Releases(), 2);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
@@ -313,16 +355,6 @@ TEST(PrintPages, FailureAbortsTheJobAndRestoresState)
     page = 1;
     EXPECT_TRUE(PrintPages({ fine, setup.Margins, setup.Naglowek, setup.Spis }, { *printer }, "t", page, true, false));
     EXPECT_EQ(PdfPages(printer->outputFileName()).size(), 1);
-}
-
-TEST(PrintPages, OpenDocumentIsRequiredWithoutANewOne)
-{
-    StringWindow window;
-    PreviewSetup setup;
-    auto printer = PdfPrinter("no_document");
-    std::int32_t page = 0;
-    EXPECT_THROW(PrintPages({ window, setup.Margins, setup.Naglowek, setup.Spis }, { *printer }, "t", page, false, false),
-        std::invalid_argument);
 }
 
 TEST(PageRenderer, PagesCoverTheTextOnceAndWrapWideLines)

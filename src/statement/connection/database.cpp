@@ -118,6 +118,28 @@ std::string DoubleToText(double d)
     return buf;
 }
 
+// The unscaled value of an integer column (SMALLINT, INTEGER, BIGINT, NUMERIC).
+ISC_INT64 RawInteger(const XSQLVAR& v)
+{
+    switch (v.sqltype & ~1) {
+    case SQL_SHORT: {
+        short x;
+        std::memcpy(&x, v.sqldata, sizeof x);
+        return x;
+    }
+    case SQL_LONG: {
+        ISC_LONG x;
+        std::memcpy(&x, v.sqldata, sizeof x);
+        return x;
+    }
+    default: {
+        ISC_INT64 x;
+        std::memcpy(&x, v.sqldata, sizeof x);
+        return x;
+    }
+    }
+}
+
 [[noreturn]] void ConversionError(const std::string& text, const char* kind)
 {
     throw std::runtime_error("'" + text + "' is not a valid " + kind + " value");
@@ -679,21 +701,10 @@ std::optional<std::int64_t> Query::BigInt(int index) const
             std::llround(static_cast<double>(raw) / static_cast<double>(Pow10(-v.sqlscale))));
     };
     switch (v.sqltype & ~1) {
-    case SQL_SHORT: {
-        short x;
-        std::memcpy(&x, d, sizeof x);
-        return scaled(x);
-    }
-    case SQL_LONG: {
-        ISC_LONG x;
-        std::memcpy(&x, d, sizeof x);
-        return scaled(x);
-    }
-    case SQL_INT64: {
-        ISC_INT64 x;
-        std::memcpy(&x, d, sizeof x);
-        return scaled(x);
-    }
+    case SQL_SHORT:
+    case SQL_LONG:
+    case SQL_INT64:
+        return scaled(RawInteger(v));
     case SQL_BOOLEAN:
         return static_cast<std::int64_t>(*reinterpret_cast<const unsigned char*>(d) != 0);
     case SQL_FLOAT:
@@ -754,18 +765,7 @@ std::optional<double> Query::Float(int index) const
     case SQL_SHORT:
     case SQL_LONG:
     case SQL_INT64: {
-        ISC_INT64 raw = 0;
-        if ((v.sqltype & ~1) == SQL_SHORT) {
-            short x;
-            std::memcpy(&x, v.sqldata, sizeof x);
-            raw = x;
-        } else if ((v.sqltype & ~1) == SQL_LONG) {
-            ISC_LONG x;
-            std::memcpy(&x, v.sqldata, sizeof x);
-            raw = x;
-        } else {
-            std::memcpy(&raw, v.sqldata, sizeof raw);
-        }
+        const ISC_INT64 raw = RawInteger(v);
         double f = static_cast<double>(raw);
         for (int s = v.sqlscale; s < 0; ++s)
             f /= 10.0;
@@ -801,21 +801,8 @@ std::optional<std::string> Query::Text(int index) const
     }
     case SQL_SHORT:
     case SQL_LONG:
-    case SQL_INT64: {
-        ISC_INT64 raw = 0;
-        if ((v.sqltype & ~1) == SQL_SHORT) {
-            short x;
-            std::memcpy(&x, d, sizeof x);
-            raw = x;
-        } else if ((v.sqltype & ~1) == SQL_LONG) {
-            ISC_LONG x;
-            std::memcpy(&x, d, sizeof x);
-            raw = x;
-        } else {
-            std::memcpy(&raw, d, sizeof raw);
-        }
-        return ScaledToText(raw, v.sqlscale);
-    }
+    case SQL_INT64:
+        return ScaledToText(RawInteger(v), v.sqlscale);
     case SQL_FLOAT:
     case SQL_DOUBLE:
     case SQL_D_FLOAT:
