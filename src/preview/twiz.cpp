@@ -1,55 +1,258 @@
 // The result preview window.
 #include "twiz.h"
 
-#include <QFontDatabase>
-#include <QPlainTextEdit>
-#include <QTextCursor>
-#include <fstream>
+#include <QAction>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QPageSetupDialog>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QToolButton>
 #include <stdexcept>
 
+#include "preview/buttonicons.h"
+#include "preview/finddialog.h"
+#include "preview/printstatements.h"
+#include "richedit/oleriche.h"
+#include "statement/messages.h"
 #include "statement/windowowner.h"
 #include "statement/wintext.h"
 #include "ui_twiz.h"
 
+using zest::preview::ButtonPicture;
+using zest::richedit::Position;
+using zest::richedit::RichEditWindow;
+
+namespace
+{
+
+QString AskFileName(QWidget* parent, const QString& suffix, const QString& filter)
+{
+    // The dialog asks before an existing file is overwritten.
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(suffix);
+    if (!filter.isEmpty())
+        dialog.setNameFilter(filter);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+bool ShowPrintDialog(QPrinter& printer, QWidget* parent)
+{
+    QPrintDialog dialog(&printer, parent);
+    // The whole text is printed; there are no page ranges or selections to choose.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool ShowPageSetupDialog(QPrinter& printer, QWidget* parent)
+{
+    QPageSetupDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+// Restores StreamSelection however the load ends.
+class StreamSelectionOff
+{
+public:
+    explicit StreamSelectionOff(zest::richedit::TOLEEdit& rich) noexcept
+        : rich_(rich)
+    {
+    }
+    ~StreamSelectionOff() { rich_.StreamSelection = false; }
+    StreamSelectionOff(const StreamSelectionOff&) = delete;
+    StreamSelectionOff& operator=(const StreamSelectionOff&) = delete;
+
+private:
+    zest::richedit::TOLEEdit& rich_;
+};
+
+} // namespace
+
 Twiz::Twiz(QWidget* owner)
-    : ui(std::make_unique<Ui::Twiz>())
+    : SaveDialog1([](QWidget* parent) { return AskFileName(parent, QStringLiteral("txt"), {}); })
+    , SavePdfDialog([](QWidget* parent) {
+        return AskFileName(parent, QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)"));
+    })
+    , PrintDialog(ShowPrintDialog)
+    , PrinterSetupDialog1(ShowPageSetupDialog)
+    , ui(std::make_unique<Ui::Twiz>())
 {
     ui->setupUi(this);
     zest::ui::MakeOwnedWindow(this, owner);
     move(267, 152);
+    zest::preview::SetUpStatementControl(*ui->rich);
+    findDialog_ = new zest::preview::FindDialog(this);
 
-    QFont font(QStringLiteral("Courier"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setPixelSize(13);
-    ui->rich->setFont(font);
+    const struct {
+        QToolButton* button;
+        ButtonPicture picture;
+        void (Twiz::*handler)();
+    } buttons[] = {
+        { ui->SpeedButton2, ButtonPicture::Print, &Twiz::SpeedButton2Click },
+        { ui->SpeedButton3, ButtonPicture::PrinterSetup, &Twiz::SpeedButton3Click },
+        { ui->SpeedButton4, ButtonPicture::Find, &Twiz::SpeedButton4Click },
+        { ui->SpeedButton5, ButtonPicture::Save, &Twiz::SpeedButton5Click },
+        { ui->SpeedButton6, ButtonPicture::Clear, &Twiz::SpeedButton6Click },
+        { ui->SpeedButton7, ButtonPicture::SavePdf, &Twiz::SpeedButton7Click },
+    };
+    for (const auto& b : buttons) {
+        b.button->setIcon(zest::preview::ButtonIcon(b.picture));
+        connect(b.button, &QToolButton::clicked, this, b.handler);
+    }
+    connect(findDialog_, &zest::preview::FindDialog::Find, this, &Twiz::FindDialog1Find);
+
+    const struct {
+        QKeySequence keys;
+        void (Twiz::*handler)();
+    } shortcuts[] = {
+        { QKeySequence::Print, &Twiz::SpeedButton2Click },
+        { QKeySequence::Find, &Twiz::SpeedButton4Click },
+        { QKeySequence::FindNext, &Twiz::FindNext },
+        { QKeySequence::Save, &Twiz::SpeedButton5Click },
+        { QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &Twiz::SpeedButton7Click },
+    };
+    for (const auto& s : shortcuts) {
+        auto* action = new QAction(this);
+        action->setShortcut(s.keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, s.handler);
+        addAction(action);
+    }
 }
 
 Twiz::~Twiz() = default;
 
+zest::richedit::TOLEEdit& Twiz::rich() const
+{
+    return *ui->rich;
+}
+
+QCheckBox* Twiz::numery() const
+{
+    return ui->numery;
+}
+
+QPrinter& Twiz::Printer()
+{
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer_->setPageSize(QPageSize(QPageSize::A4));
+    }
+    return *printer_;
+}
+
 void Twiz::LoadResults(const std::string& fileName, bool append)
 {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("Cannot open file " + fileName);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    if (in.bad())
-        throw std::runtime_error("Cannot open file " + fileName);
-
-    QString text = zest::ui::FromWin1250(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (!append) {
-        ui->rich->setPlainText(text);
-        return;
+    zest::richedit::TOLEEdit& edit = *ui->rich;
+    const StreamSelectionOff off(edit);
+    if (append) {
+        edit.Window().SetSelection(edit.Window().TextLength(), 0);
+        edit.StreamSelection = true;
     }
-    QTextCursor end(ui->rich->document());
-    end.movePosition(QTextCursor::End);
-    end.insertText(text);
+    edit.LoadFromFile(QFile::decodeName(QByteArray::fromStdString(fileName)));
 }
 
 std::string Twiz::Text() const
 {
-    QString text = ui->rich->toPlainText();
-    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return zest::ui::ToWin1250(text);
+    return ui->rich->Window().StreamOut(false);
+}
+
+void Twiz::Print(QPrinter& printer)
+{
+    if (!zest::preview::PrintStatements(*ui->rich, printer, ui->numery->isChecked()))
+        zest::ui::ShowMessageBox(this, windowTitle(),
+            QString::fromUtf8("Część tekstu nie została wydrukowana: marginesy nie zostawiają na stronie miejsca na "
+                              "tekst."),
+            zest::ui::MessageIcon::Error);
+}
+
+void Twiz::SpeedButton2Click()
+{
+    zest::ui::RunGuarded(this, [&] {
+        QPrinter& printer = Printer();
+        if (PrintDialog(printer, this))
+            Print(printer);
+    });
+}
+
+void Twiz::SpeedButton3Click()
+{
+    zest::ui::RunGuarded(this, [&] { PrinterSetupDialog1(Printer(), this); });
+}
+
+void Twiz::SpeedButton4Click()
+{
+    zest::ui::RunGuarded(this, [&] { findDialog_->Execute(ui->rich->pos()); });
+}
+
+void Twiz::FindDialog1Find()
+{
+    zest::ui::RunGuarded(this, [&] {
+        const QString what = findDialog_->FindText();
+        if (what.isEmpty())
+            return;
+        RichEditWindow& window = ui->rich->Window();
+        // After the selection when there is one, else from the top; not from the caret.
+        const Position start = window.SelLength() > 0 ? window.SelStart() + window.SelLength() : 0;
+        const Position end = window.TextLength();
+        if (start >= end)
+            return;
+        const Position found
+            = window.FindText(what, start, end, { findDialog_->MatchCase(), findDialog_->WholeWord() });
+        if (found < 0)
+            return;
+        ui->rich->setFocus();
+        window.SetSelection(found, what.size());
+    });
+}
+
+void Twiz::FindNext()
+{
+    if (findDialog_->FindText().isEmpty())
+        SpeedButton4Click();
+    else
+        FindDialog1Find();
+}
+
+void Twiz::SaveText(const QString& path) const
+{
+    const std::string bytes = Text();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
+        || !file.commit())
+        throw std::runtime_error(zest::ui::ToWin1250("Cannot create file " + path));
+}
+
+void Twiz::SpeedButton5Click()
+{
+    zest::ui::RunGuarded(this, [&] {
+        const QString path = SaveDialog1(this);
+        if (!path.isEmpty())
+            SaveText(path);
+    });
+}
+
+void Twiz::SpeedButton6Click()
+{
+    zest::ui::RunGuarded(this, [&] { ui->rich->Clear(); });
+}
+
+void Twiz::SpeedButton7Click()
+{
+    zest::ui::RunGuarded(this, [&] {
+        const QString path = SavePdfDialog(this);
+        if (path.isEmpty())
+            return;
+        QPageLayout layout = zest::preview::DefaultPdfLayout();
+        layout.setPageSize(Printer().pageLayout().pageSize());
+        layout.setOrientation(Printer().pageLayout().orientation());
+        zest::preview::PrintStatementsToPdf(*ui->rich, path, ui->numery->isChecked(), layout);
+    });
 }

@@ -1,14 +1,30 @@
 #pragma once
 // The result preview window "Wizualizacja wyników analizy". It belongs to a statement
-// window, which creates it hidden and destroys it; closing it only hides it.
+// window, which creates it hidden and destroys it; closing it only hides it. It shows
+// the statements of the runs in a printable text control, and prints them (a block per
+// form feed on pages of its own), searches, saves, clears them.
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
+
+class QCheckBox;
+class QPrinter;
 
 namespace Ui
 {
 class Twiz;
+}
+
+namespace zest::richedit
+{
+class TOLEEdit;
+}
+
+namespace zest::preview
+{
+class FindDialog;
 }
 
 class Twiz : public QWidget
@@ -24,9 +40,45 @@ public:
     // that cannot be read throws "Cannot open file %s" and changes nothing.
     void LoadResults(const std::string& fileName, bool append);
 
-    // The text as the control holds it, as Windows-1250 bytes with CR LF line ends.
+    // The text as the control holds it, as Windows-1250 bytes with CR LF line ends: the
+    // bytes a save writes.
     std::string Text() const;
 
+    zest::richedit::TOLEEdit& rich() const;
+    QCheckBox* numery() const;
+    zest::preview::FindDialog* FindDialog1() const noexcept { return findDialog_; }
+    // The printer that the print and printer setup buttons use; it keeps the choices
+    // of the dialogs from one print to the next. A4 until set up otherwise.
+    QPrinter& Printer();
+
+    // The dialogs asking for a file name (empty: cancelled) and for the print settings
+    // (false: cancelled). Each starts as the standard dialog; tests put their own.
+    using FileNameDialog = std::function<QString(QWidget* parent)>;
+    using PrinterDialog = std::function<bool(QPrinter& printer, QWidget* parent)>;
+    FileNameDialog SaveDialog1; // a text file, "txt" added to a name without extension
+    FileNameDialog SavePdfDialog; // a PDF file, "pdf" added likewise
+    PrinterDialog PrintDialog;
+    PrinterDialog PrinterSetupDialog1;
+
+    // The handlers of the buttons and of the find dialog.
+    void SpeedButton2Click(); // print
+    void SpeedButton3Click(); // printer setup
+    void SpeedButton4Click(); // open the find dialog
+    void SpeedButton5Click(); // save as text
+    void SpeedButton6Click(); // clear
+    void SpeedButton7Click(); // save as PDF
+    void FindDialog1Find();
+    // F3: the next match of the last text; the find dialog when there is none yet.
+    void FindNext();
+
+    // Writes Text() into `path`; the file is replaced only when it was written whole.
+    // Throws "Cannot create file %s" when it cannot be written, and nothing changes.
+    void SaveText(const QString& path) const;
+
 private:
+    void Print(QPrinter& printer);
+
     std::unique_ptr<Ui::Twiz> ui;
+    zest::preview::FindDialog* findDialog_; // owned as a child window
+    std::unique_ptr<QPrinter> printer_;
 };

@@ -190,7 +190,7 @@ void TForm1::ShowSubjectColumns()
 
 void TForm1::MoveGridToSubject(int row)
 {
-    if (row < 0 || row >= subjectModel_->rowCount())
+    if (!gridFollows_ || row < 0 || row >= subjectModel_->rowCount())
         return;
     QItemSelectionModel* selection = ui->DBGrid1->selectionModel();
     if (selection->currentIndex().row() == row)

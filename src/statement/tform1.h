@@ -86,4 +86,5 @@ private:
     QButtonGroup* typOsoby_ = nullptr;
     QPointer<Twiz> wiz_;
     bool running_ = false; // a statement run is under way
+    bool gridFollows_ = true; // the grid's current row follows the list's cursor
 };

@@ -43,6 +43,17 @@ void TForm1::BtnZestawienieClick()
             StatementFile.Open(temp.path());
             zest::SubjectListCursor cursor(subjects_);
             zest::ui::RunProgress progress(this);
+            // The grid catches up with the cursor once, when the run ends, instead of
+            // scrolling through every subject.
+            gridFollows_ = false;
+            struct Follow {
+                TForm1* form;
+                ~Follow()
+                {
+                    form->gridFollows_ = true;
+                    form->MoveGridToSubject(form->subjects_.Current());
+                }
+            } follow { this };
             try {
                 statementRun.Run(cursor, run, StatementFile, progress.Callback());
             } catch (const zest::RunCancelled&) {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
@@ -221,6 +222,36 @@ TEST(WindowRunProgress, CancelFromTheDialogDiscardsTheRun)
     unsetenv("TMPDIR");
     fs::remove_all(tmp);
     fs::remove(path);
+}
+
+} // namespace
+
+namespace
+{
+
+// Wall time of the window's run over every person of a register named by
+// ZEST_MEASURE_REGISTER (a demo register of 20,000 subjects, say). Prints, asserts nothing.
+TEST(WindowRunMeasure, DISABLED_EveryPersonOfARegister)
+{
+    const char* path = std::getenv("ZEST_MEASURE_REGISTER");
+    if (!path)
+        GTEST_SKIP() << "set ZEST_MEASURE_REGISTER";
+    MessageRecorder boxes;
+    const std::int32_t savedThreshold = zest::Library().Area.AreaThreshold;
+    zest::Library().Area.AreaThreshold = 0;
+    TForm1 form;
+    form.OpenRegister(path, "SYSDBA", "x", "");
+    form.Session().Classes.MarkAll();
+    QElapsedTimer t;
+    t.start();
+    form.findChild<QPushButton*>("Button7")->click();
+    const qint64 search = t.restart();
+    form.findChild<QPushButton*>("Button5")->click();
+    const qint64 run = t.elapsed();
+    EXPECT_TRUE(boxes.boxes.empty());
+    std::printf("search %lld ms, run with preview load %lld ms, preview %zu bytes\n", static_cast<long long>(search),
+        static_cast<long long>(run), form.wiz()->Text().size());
+    zest::Library().Area.AreaThreshold = savedThreshold;
 }
 
 } // namespace
