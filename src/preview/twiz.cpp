@@ -76,9 +76,8 @@ private:
 
 Twiz::Twiz(QWidget* owner)
     : SaveDialog1([](QWidget* parent) { return AskFileName(parent, QStringLiteral("txt"), {}); })
-    , SavePdfDialog([](QWidget* parent) {
-        return AskFileName(parent, QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)"));
-    })
+    , SavePdfDialog(
+          [](QWidget* parent) { return AskFileName(parent, QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)")); })
     , PrintDialog(ShowPrintDialog)
     , PrinterSetupDialog1(ShowPageSetupDialog)
     , ui(std::make_unique<Ui::Twiz>())

@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <unistd.h>
+
 namespace zest::richedit::test
 {
 
@@ -16,7 +18,8 @@ std::unique_ptr<QPrinter> PdfPrinter(const QString& name)
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setPageSize(QPageSize(QPageSize::A4));
     printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-    const QString file = QDir(QStringLiteral(ZEST_TEST_TMP)).filePath(name + ".pdf");
+    // Tests run in parallel processes: the process id keeps their files apart.
+    const QString file = QDir(QStringLiteral(ZEST_TEST_TMP)).filePath(QStringLiteral("%1-%2.pdf").arg(name).arg(getpid()));
     QFile::remove(file);
     printer->setOutputFileName(file);
     return printer;

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPrinter>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -259,7 +261,7 @@ TEST(PlainTextWindow, FormatRangeAdvancesToTheEndOnAPdfPrinter)
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromUtf8(ZEST_TEST_TMP) + QStringLiteral("/plaintextwindow_pages.pdf"));
+    printer.setOutputFileName(QString::fromUtf8(ZEST_TEST_TMP) + QStringLiteral("/plaintextwindow_pages-%1.pdf").arg(getpid()));
     QPainter painter(&printer);
     const TwipsRect page { 0, 0, 11906, 16838 };
     const TwipsRect rect { 1417, 1134, 11906 - 1134, 16838 - 1134 };

@@ -75,6 +75,11 @@ const Accepted AcceptedCases[] = {
     { "short_help", { "-h", "--kind", "grupowe" }, [](const Options& o) { return o.help && o.kind == 2; } },
     { "threshold_limits", { "--database", "r", "--threshold", "2147483647", "--subject", "-2147483648" },
         [](const Options& o) { return o.threshold == 2147483647 && o.subject == -2147483647 - 1; } },
+    { "no_pdf_by_default", { "--database", "r" }, [](const Options& o) { return o.pdf.empty() && !o.pageNumbers; } },
+    { "pdf_with_page_numbers", { "--database", "r", "--pdf", "out.pdf", "--page-numbers" },
+        [](const Options& o) { return o.pdf == "out.pdf" && o.pageNumbers; } },
+    { "pdf_inline", { "--database", "r", "--pdf=s.pdf" },
+        [](const Options& o) { return o.pdf == "s.pdf" && !o.pageNumbers; } },
 };
 
 INSTANTIATE_TEST_SUITE_P(CliArgs, Accepts, testing::ValuesIn(AcceptedCases),
@@ -128,6 +133,11 @@ const Rejected RejectedCases[] = {
     { "toggle_no_slash", { "--database", "r", "--toggle", "R" }, "--toggle: 'R'" },
     { "switch_with_value", { "--database", "r", "--training=yes" }, "--training takes no value" },
     { "help_with_value", { "--help=1" }, "--help takes no value" },
+    { "pdf_without_value", { "--database", "r", "--pdf" }, "--pdf needs a value" },
+    { "empty_pdf", { "--database", "r", "--pdf=" }, "--pdf needs a file name" },
+    { "page_numbers_with_value", { "--database", "r", "--pdf", "p", "--page-numbers=1" },
+        "--page-numbers takes no value" },
+    { "page_numbers_without_pdf", { "--database", "r", "--page-numbers" }, "--page-numbers needs --pdf" },
 };
 
 INSTANTIATE_TEST_SUITE_P(CliArgs, Rejects, testing::ValuesIn(RejectedCases),

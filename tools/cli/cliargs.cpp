@@ -27,9 +27,12 @@ Writes the holdings statements of a register's subjects, as the statement window
   --encoding E           cp1250 (default: the bytes of the statement file) or utf-8
   --summary-csv FILE     one row per reported subject, UTF-8 with BOM, ';'-separated
   --progress             a progress line on standard error
+  --pdf FILE             also print the statements into the PDF file FILE (A4), as the
+                         preview's print button does: each block on pages of its own
+  --page-numbers         number the PDF's pages "- 1 -", "- 2 -", ... (with --pdf)
   --help                 this text
 
-The output and summary files appear only when the run succeeds.
+The output, summary and PDF files appear only when the run succeeds.
 Exit status: 0 success, 1 database or file error, 2 usage error,
 128 + N when stopped by signal N.
 )";
@@ -151,6 +154,13 @@ Options ParseArguments(const std::vector<std::string>& args)
             o.summaryCsv = next();
             if (o.summaryCsv.empty())
                 throw UsageError("--summary-csv needs a file name");
+        } else if (a == "--pdf") {
+            o.pdf = next();
+            if (o.pdf.empty())
+                throw UsageError("--pdf needs a file name");
+        } else if (a == "--page-numbers") {
+            flag();
+            o.pageNumbers = true;
         } else if (a == "--progress") {
             flag();
             o.progress = true;
@@ -160,6 +170,8 @@ Options ParseArguments(const std::vector<std::string>& args)
     }
     if (!o.help && (!haveDatabase || o.database.empty()))
         throw UsageError("--database is required");
+    if (o.pageNumbers && o.pdf.empty() && !o.help)
+        throw UsageError("--page-numbers needs --pdf");
     return o;
 }
 

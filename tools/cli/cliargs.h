@@ -39,6 +39,8 @@ struct Options {
     Encoding encoding = Encoding::Cp1250;
     std::string summaryCsv;
     bool progress = false;
+    std::string pdf; // empty: no PDF
+    bool pageNumbers = false;
     bool help = false;
 };
 

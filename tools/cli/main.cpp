@@ -1,7 +1,9 @@
 // zestawienia-cli: the statement run without windows, for batch work and for tests.
 // The output is exactly the bytes of the run's statement file.
 
+#include <QApplication>
 #include <QByteArray>
+#include <QPrinter>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -18,7 +20,9 @@
 #include <vector>
 
 #include "cliargs.h"
+#include "preview/printstatements.h"
 #include "querycursor.h"
+#include "richedit/oleriche.h"
 #include "statement/classmarks.h"
 #include "statement/session.h"
 #include "statement/sharedstate.h"
@@ -178,6 +182,9 @@ public:
 
     int fd() const noexcept { return fd_; }
     const std::string& path() const noexcept { return path_; }
+    // Where the bytes go until Commit: the new file, or the target written in place.
+    const std::string& writePath() const noexcept { return temp_.empty() ? path_ : temp_; }
+    bool inPlace() const noexcept { return temp_.empty(); }
 
     // Closes the file (a delayed write error throws) without renaming it yet.
     void Close()
@@ -239,6 +246,47 @@ void CopyStatement(const std::string& from, int fd, const std::string& name, cli
     }
 }
 
+// Prints the statement file as the preview's print button does, into the PDF that
+// `pdf` stands for. The printer writes a file by name: the new file of `pdf`, or, for a
+// target written in place (a pipe, a device), a temporary file copied into it, so that
+// a failed print never removes the target.
+void PrintPdf(const std::string& statementFile, OutputFile& pdf, bool pageNumbers)
+{
+    std::optional<TempFileGuard> privateCopy;
+    std::optional<InterruptCleanup> privateCleanup;
+    std::string printPath = pdf.writePath();
+    if (pdf.inPlace()) {
+        privateCopy.emplace(MakeTempFileName("pdf"));
+        privateCleanup.emplace(privateCopy->path());
+        printPath = privateCopy->path();
+    } else {
+        pdf.Close(); // the printer opens the file itself
+    }
+
+    richedit::TOLEEdit rich;
+    preview::SetUpStatementControl(rich);
+    rich.LoadFromFile(QString::fromLocal8Bit(statementFile.c_str()));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageLayout(preview::DefaultPdfLayout());
+    printer.setOutputFileName(QString::fromLocal8Bit(printPath.c_str()));
+    if (!preview::PrintStatements(rich, printer, pageNumbers))
+        throw FileError("Cannot print " + pdf.path() + ": the margins leave no room for the text");
+
+    if (privateCopy) {
+        CopyStatement(privateCopy->path(), pdf.fd(), pdf.path(), cli::Encoding::Cp1250);
+        pdf.Close();
+    }
+}
+
+// Qt's own notes (a missing runtime directory, font substitutions) are not the tool's
+// output; only its errors reach standard error.
+void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "zestawienia-cli: %s\n", message.toLocal8Bit().constData());
+}
+
 std::string CsvField(const std::string& s)
 {
     if (s.find_first_of(";\"\r\n") == std::string::npos)
@@ -289,11 +337,13 @@ int Run(const cli::Options& o)
 
     // The output files are made first, under names of their own: a destination that
     // cannot be written fails the run before the statements are written.
-    std::optional<OutputFile> outFile, csvFile;
+    std::optional<OutputFile> outFile, csvFile, pdfFile;
     if (!o.output.empty())
         outFile.emplace(o.output);
     if (!o.summaryCsv.empty())
         csvFile.emplace(o.summaryCsv);
+    if (!o.pdf.empty())
+        pdfFile.emplace(o.pdf);
 
     StatementSession session;
     session.SetConnectionParams(o.database, o.user, o.password, o.role);
@@ -349,6 +399,8 @@ int Run(const cli::Options& o)
         WriteAll(csvFile->fd(), csv.data(), csv.size(), o.summaryCsv);
         csvFile->Close();
     }
+    if (pdfFile)
+        PrintPdf(temp.path(), *pdfFile, o.pageNumbers);
     if (outFile) {
         CopyStatement(temp.path(), outFile->fd(), o.output, o.encoding);
         outFile->Close();
@@ -356,11 +408,13 @@ int Run(const cli::Options& o)
         CopyStatement(temp.path(), STDOUT_FILENO, "standard output", o.encoding);
     }
     temp.Remove();
-    // Both files appear only now, when both are whole.
+    // The files appear only now, when all are whole.
     if (outFile)
         outFile->Commit();
     if (csvFile)
         csvFile->Commit();
+    if (pdfFile)
+        pdfFile->Commit();
     return 0;
 }
 
@@ -383,6 +437,19 @@ int main(int argc, char* argv[])
     if (o.help) {
         std::fputs(cli::HelpText, stdout);
         return 0;
+    }
+    // Printing needs the widgets of the text control; without a display they run on
+    // Qt's offscreen platform.
+    std::optional<QApplication> app;
+    static char programName[] = "zestawienia-cli";
+    static char* qtArgv[] = { programName, nullptr };
+    static int qtArgc = 1;
+    if (!o.pdf.empty()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+            && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(QtMessages);
+        app.emplace(qtArgc, qtArgv);
     }
     try {
         return Run(o);

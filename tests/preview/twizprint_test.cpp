@@ -1,0 +1,160 @@
+// The preview's print button and its PDF export, read back with pdftotext.
+#include <QCheckBox>
+#include <QFile>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+#include <ostream>
+
+#include "messagerecorder.h"
+#include "pdftext.h"
+#include "preview/printstatements.h"
+#include "preview/twiz.h"
+#include "previewtest.h"
+#include "richedit/oleriche.h"
+
+using namespace zest::preview::test;
+using zest::richedit::test::PdfPages;
+using zest::richedit::test::TextLines;
+
+namespace
+{
+
+struct Printed {
+    QStringList Pages;
+    QString DocName;
+    std::vector<zest::ui::MessageBoxRequest> Boxes;
+};
+
+// Presses the print button; the print dialog chooses a PDF file.
+Printed PrintThroughButton(Twiz& wiz, const QString& name)
+{
+    const QString file = TestPath(name + ".pdf");
+    QFile::remove(file);
+    wiz.PrintDialog = [&](QPrinter& printer, QWidget*) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        return true;
+    };
+    zest::test::MessageRecorder boxes;
+    wiz.SpeedButton2Click();
+    return { PdfPages(file), wiz.Printer().docName(), boxes.boxes };
+}
+
+const std::string ThreeBlocks = "BLOK A\r\na1\r\na2\r\n\f\r\nBLOK B\r\nb1\r\n\f\r\nBLOK C\r\nc1\r\n\f\r\n";
+
+// "- N -" alone on the line, as pdftotext sets the centred number.
+bool IsNumber(const QString& line, int n)
+{
+    return line.trimmed().contains(QRegularExpression("^- ?" + QString::number(n) + " ?-$"));
+}
+
+struct NumberingCase {
+    const char* Name;
+    bool Numbered;
+};
+
+void PrintTo(const NumberingCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class PrintButton : public testing::TestWithParam<NumberingCase>
+{
+};
+
+} // namespace
+
+TEST_P(PrintButton, EachBlockStartsAPageNumberedAsTheBoxSays)
+{
+    auto wiz = PreviewWith(ThreeBlocks);
+    wiz->numery()->setChecked(GetParam().Numbered);
+    const Printed printed = PrintThroughButton(*wiz, QStringLiteral("preview_blocks_") + GetParam().Name);
+    EXPECT_TRUE(printed.Boxes.empty());
+    EXPECT_EQ(printed.DocName, QStringLiteral("Dedavi"));
+    ASSERT_EQ(printed.Pages.size(), 3);
+    const QStringList heads { "BLOK A", "BLOK B", "BLOK C" };
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const QStringList lines = TextLines(printed.Pages[i]);
+        ASSERT_GE(lines.size(), 2);
+        if (GetParam().Numbered) {
+            EXPECT_TRUE(IsNumber(lines[0], i + 1)) << lines[0].toStdString();
+            EXPECT_EQ(lines[1].trimmed(), heads[i]);
+        } else {
+            EXPECT_EQ(lines[0].trimmed(), heads[i]);
+            EXPECT_FALSE(printed.Pages[i].contains(QRegularExpression("- ?\\d+ ?-")));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Twiz, PrintButton,
+    testing::Values(NumberingCase { "numbered", true }, NumberingCase { "unnumbered", false }),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(PrintButton, EmptyWindowPrintsOnePageNumberedOne)
+{
+    Twiz wiz;
+    const Printed printed = PrintThroughButton(wiz, QStringLiteral("preview_empty"));
+    ASSERT_EQ(printed.Pages.size(), 1);
+    const QStringList lines = TextLines(printed.Pages[0]);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(IsNumber(lines[0], 1));
+}
+
+TEST(PrintButton, TextAfterTheLastFormFeedIsPrintedToo)
+{
+    auto wiz = PreviewWith("STRONICOWANY\r\n\f\r\n");
+    const std::string appended
+        = WriteTestFile(QStringLiteral("appended_run.txt"), "DOPISANY BEZ STRONICOWANIA\r\nostatni wiersz\r\n");
+    wiz->LoadResults(appended, true);
+    const Printed printed = PrintThroughButton(*wiz, QStringLiteral("preview_after_last_ff"));
+    ASSERT_EQ(printed.Pages.size(), 2);
+    EXPECT_TRUE(printed.Pages[0].contains("STRONICOWANY"));
+    EXPECT_TRUE(printed.Pages[1].contains("DOPISANY BEZ STRONICOWANIA"));
+    EXPECT_TRUE(printed.Pages[1].contains("ostatni wiersz"));
+}
+
+TEST(SaveAsPdf, GivesThePagesOfThePrintButton)
+{
+    auto wiz = PreviewWith(ThreeBlocks);
+    const Printed printed = PrintThroughButton(*wiz, QStringLiteral("preview_printed"));
+    const QString file = TestPath(QStringLiteral("preview_exported.pdf"));
+    QFile::remove(file);
+    wiz->SavePdfDialog = [&](QWidget*) { return file; };
+    zest::test::MessageRecorder boxes;
+    wiz->SpeedButton7Click();
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(PdfPages(file), printed.Pages);
+}
+
+TEST(SaveAsPdf, ReplacesAnExistingFileOnlyWhenWhole)
+{
+    auto wiz = PreviewWith(ThreeBlocks);
+    const QString file = TestPath(QStringLiteral("preview_replaced.pdf"));
+    WriteTestFile(QStringLiteral("preview_replaced.pdf"), "old");
+    wiz->SavePdfDialog = [&](QWidget*) { return file; };
+
+    // Margins that leave no room: the print is not whole, the old file stays.
+    wiz->rich().Margins.SetTop(400);
+    zest::test::MessageRecorder boxes;
+    wiz->SpeedButton7Click();
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(ReadFile(file), "old");
+
+    wiz->rich().Margins.SetTop(20);
+    wiz->SpeedButton7Click();
+    EXPECT_EQ(PdfPages(file).size(), 3);
+}
+
+TEST(SaveAsPdf, FileThatCannotBeCreatedIsReported)
+{
+    auto wiz = PreviewWith(ThreeBlocks);
+    const QString file = TestPath(QStringLiteral("no_such_dir/out.pdf"));
+    wiz->SavePdfDialog = [&](QWidget*) { return file; };
+    zest::test::MessageRecorder boxes;
+    wiz->SpeedButton7Click();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].Text, "Cannot create file " + file);
+    EXPECT_FALSE(QFile::exists(file));
+}
