@@ -169,10 +169,21 @@ void StatementWriter::WriteHoldingsBlock(
 
 std::int32_t StatementWriter::FindPersonSubjectId(std::int32_t personId)
 {
-    const auto q = Prepare(FormatLine(reg::SpouseSubjectQuery, { Arg(personId) }));
-    q->Open();
-    const std::int32_t id = q->Next() ? q->AsInteger("id_pdm") : -1;
-    q->Close();
+    if (!spouseSubject_) {
+        // The catalogue's text takes the person id formatted in ("= %d"); the writer binds
+        // it as a parameter instead ("= :id"), so one statement serves the whole run. The
+        // rows are the same.
+        std::string sql(reg::SpouseSubjectQuery);
+        const std::size_t at = sql.find("%d");
+        sql.replace(at, 2, ":id");
+        spouseSubject_ = Prepare(sql);
+    }
+    fb::Query& q = *spouseSubject_;
+    q.Close();
+    q.SetInteger("id", personId);
+    q.Open();
+    const std::int32_t id = q.Next() ? q.AsInteger("id_pdm") : -1;
+    q.Close();
     return id;
 }
 

@@ -5,8 +5,8 @@
 //
 // The holdings query (dzzuz), the address statement (adresSQL), the couple members and
 // the group members statements are prepared once per writer, on first use, and run
-// again with new parameters. Only the member lists "WHERE ID IN (...)", whose text
-// changes, and the spouse subject query are prepared per use.
+// again with new parameters, and so is the spouse subject query. Only the member lists
+// "WHERE ID IN (...)", whose text changes with the members, are prepared per use.
 //
 // Errors of the database layer are not caught: they leave at once, and the lines
 // already added stay in the buffer.
@@ -113,6 +113,7 @@ private:
     std::unique_ptr<fb::Query> adresSQL_;
     std::unique_ptr<fb::Query> coupleMembers_;
     std::unique_ptr<fb::Query> groupMembers_;
+    std::unique_ptr<fb::Query> spouseSubject_;
     int prepared_ = 0;
 };
 

@@ -305,6 +305,8 @@ TEST_F(WriterTest, FindsPersonSubject)
         { "insert into PODMIOTY (ID_PDM, TYP, ID_OS) values (70, 'P', 8)" } });
     EXPECT_EQ(Writer().FindPersonSubjectId(7), 7);
     EXPECT_EQ(Writer().FindPersonSubjectId(8), -1); // an institution's record id, not a person's
+    EXPECT_EQ(Writer().FindPersonSubjectId(7), 7);
+    EXPECT_EQ(Writer().PreparedStatements(), 1); // one statement, bound anew per lookup
 }
 
 // A large group of persons in one run: Firebird takes at most 1500 values in an IN list.

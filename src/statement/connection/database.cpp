@@ -380,7 +380,7 @@ struct Query::Impl {
     XSQLDA* in = nullptr;
     std::vector<XSQLVAR> inDescribed; // the types the server asked for
     std::vector<std::string> paramNames; // per position
-    using Value = std::variant<std::monostate, std::int32_t, std::int64_t, std::string, double>;
+    using Value = ParamValue;
     std::vector<Value> values; // per position
     std::vector<std::vector<char>> inBuffers;
     std::vector<short> inNulls;
@@ -457,6 +457,8 @@ Query::Query(Transaction& tr, std::string_view sql)
         db.queries_.erase(this);
         throw;
     }
+    if (db.observer_)
+        db.observer_->Prepared(*this);
 }
 
 Query::~Query()
@@ -481,6 +483,20 @@ void Query::Release() noexcept
 std::size_t Query::ParamCount() const noexcept
 {
     return impl_->paramNames.size();
+}
+
+const std::string& Query::ParamName(std::size_t index) const
+{
+    if (index >= impl_->paramNames.size())
+        throw UsageError("parameter index out of range");
+    return impl_->paramNames[index];
+}
+
+const ParamValue& Query::Param(std::size_t index) const
+{
+    if (index >= impl_->values.size())
+        throw UsageError("parameter index out of range");
+    return impl_->values[index];
 }
 
 namespace
@@ -601,6 +617,8 @@ void Query::Open()
         eof_ = true;
     }
     hasRow_ = false;
+    if (QueryObserver* o = tr_->database().observer_)
+        o->Executed(*this);
 }
 
 bool Query::Next()

@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "dberror.h"
@@ -21,6 +22,19 @@ namespace zest::fb
 
 class Transaction;
 class Query;
+
+// A parameter value as a statement binds it: null, integer, big integer, text or float.
+using ParamValue = std::variant<std::monostate, std::int32_t, std::int64_t, std::string, double>;
+
+// Watches the statements of one attachment being prepared and executed, for tools that
+// measure or replay a run. With none set, a prepare or an execute pays one pointer test.
+class QueryObserver
+{
+public:
+    virtual ~QueryObserver() = default;
+    virtual void Prepared(const Query& query) = 0; // after a successful prepare
+    virtual void Executed(const Query& query) = 0; // after a successful execute
+};
 
 class Database
 {
@@ -58,12 +72,16 @@ public:
     // Client library handles, for the classes of this folder.
     unsigned int* handlePtr() noexcept { return &handle_; }
 
+    // Null turns the watching off. The observer must outlive its setting.
+    void SetObserver(QueryObserver* observer) noexcept { observer_ = observer; }
+
 private:
     friend class Transaction;
     friend class Query;
     void Detach() noexcept;
 
     unsigned int handle_ = 0;
+    QueryObserver* observer_ = nullptr;
     std::set<Transaction*> transactions_;
     std::set<Query*> queries_;
 };
@@ -116,6 +134,9 @@ public:
     void SetText(std::string_view name, std::string_view value);
     void SetFloat(std::string_view name, double value);
     std::size_t ParamCount() const noexcept;
+    // The parameters by position, as last set (a name used twice has two positions).
+    const std::string& ParamName(std::size_t index) const;
+    const ParamValue& Param(std::size_t index) const;
 
     void Open(); // executes; for a select, positions before the first row
     bool Next(); // fetches the next row; false at the end

@@ -156,6 +156,42 @@ TEST_F(ScratchDatabase, RepeatedParameterIsBoundAtEveryPlaceAndReusedAcrossExecu
     EXPECT_FALSE(q.Next());
 }
 
+// The observer sees each execution with the values bound for it, and only prepares that
+// succeeded; once removed it sees nothing.
+TEST_F(ScratchDatabase, ObserverSeesPreparesAndEveryExecutionWithItsValues)
+{
+    struct Log : QueryObserver {
+        std::vector<std::string> prepared;
+        std::vector<std::vector<ParamValue>> executed;
+        void Prepared(const Query& q) override { prepared.push_back(q.sql()); }
+        void Executed(const Query& q) override
+        {
+            std::vector<ParamValue> v;
+            for (std::size_t i = 0; i < q.ParamCount(); ++i)
+                v.push_back(q.Param(i));
+            executed.push_back(v);
+        }
+    } log;
+    Transaction tr(db);
+    tr.Start();
+    db.SetObserver(&log);
+    EXPECT_ANY_THROW(Query(tr, "select nothing from nowhere"));
+    Query q(tr, "select naz from t where id = :idp or naz = :n");
+    q.SetInteger("idp", 1);
+    q.SetText("n", "Kowalski");
+    q.Open();
+    q.SetNull("idp");
+    q.Open();
+    db.SetObserver(nullptr);
+    q.Open();
+
+    ASSERT_EQ(log.prepared, std::vector<std::string> { q.sql() });
+    ASSERT_EQ(log.executed.size(), 2u);
+    EXPECT_EQ(q.ParamName(0), "idp");
+    EXPECT_EQ(log.executed[0], (std::vector<ParamValue> { std::int32_t { 1 }, std::string("Kowalski") }));
+    EXPECT_EQ(log.executed[1], (std::vector<ParamValue> { std::monostate {}, std::string("Kowalski") }));
+}
+
 TEST_F(ScratchDatabase, TextParameterKeepsWindows1250Bytes)
 {
     Transaction tr(db);
