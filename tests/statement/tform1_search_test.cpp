@@ -14,25 +14,19 @@
 #include <QRadioButton>
 #include <QTableView>
 
+#include "childcontrol.h"
 #include "messagerecorder.h"
 #include "samplerows.h"
 #include "statement/sharedstate.h"
 #include "statement/subjectlist.h"
 #include "statement/tform1.h"
 
+using zest::test::Child;
 using zest::test::MessageRecorder;
 using zest::test::TestRegister;
 
 namespace
 {
-
-template <class W> W* Child(QWidget& form, const char* name)
-{
-    W* w = form.findChild<W*>(name);
-    if (!w)
-        ADD_FAILURE() << "no control " << name;
-    return w;
-}
 
 void Press(QWidget* w, Qt::Key key, const QString& text = {})
 {

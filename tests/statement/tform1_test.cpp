@@ -11,24 +11,18 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include "childcontrol.h"
 #include "messagerecorder.h"
 #include "preview/twiz.h"
 #include "statement/tform1.h"
 #include "testregister.h"
 
+using zest::test::Child;
 using zest::test::MessageRecorder;
 using zest::test::TestRegister;
 
 namespace
 {
-
-template <class W> W* Child(QWidget& form, const char* name)
-{
-    W* w = form.findChild<W*>(name);
-    if (!w)
-        ADD_FAILURE() << "no control " << name;
-    return w;
-}
 
 TEST(TForm1Test, CreatedStateOfTheControls)
 {

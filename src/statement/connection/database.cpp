@@ -280,7 +280,10 @@ void Database::DropDatabase()
     handle_ = 0;
 }
 
-void ShutdownClient() noexcept { fb_shutdown(0, fb_shutrsn_exit_called); }
+void ShutdownClient() noexcept
+{
+    fb_shutdown(0, fb_shutrsn_exit_called);
+}
 
 std::string ClientVersion()
 {
@@ -537,6 +540,19 @@ void Query::SetFloat(std::string_view name, double value)
 
 namespace
 {
+// Binds one number parameter in its native type; the server converts it to the
+// parameter's own type.
+template <typename T> void BindNumber(XSQLVAR& v, std::vector<char>& buf, short type, T x)
+{
+    buf.resize(sizeof x);
+    std::memcpy(buf.data(), &x, sizeof x);
+    v.sqltype = static_cast<short>(type | 1);
+    v.sqllen = sizeof x;
+    v.sqlscale = 0;
+    v.sqlsubtype = 0;
+    v.sqldata = buf.data();
+}
+
 void BindInputs(Query::Impl& impl)
 {
     const std::size_t n = impl.values.size();
@@ -554,31 +570,11 @@ void BindInputs(Query::Impl& impl)
             v.sqltype |= 1;
             impl.inNulls[i] = -1;
         } else if (auto p32 = std::get_if<std::int32_t>(&val)) {
-            buf.resize(sizeof(ISC_LONG));
-            const ISC_LONG x = *p32;
-            std::memcpy(buf.data(), &x, sizeof x);
-            v.sqltype = SQL_LONG | 1;
-            v.sqllen = sizeof(ISC_LONG);
-            v.sqlscale = 0;
-            v.sqlsubtype = 0;
-            v.sqldata = buf.data();
+            BindNumber(v, buf, SQL_LONG, static_cast<ISC_LONG>(*p32));
         } else if (auto p64 = std::get_if<std::int64_t>(&val)) {
-            buf.resize(sizeof(ISC_INT64));
-            const ISC_INT64 x = *p64;
-            std::memcpy(buf.data(), &x, sizeof x);
-            v.sqltype = SQL_INT64 | 1;
-            v.sqllen = sizeof(ISC_INT64);
-            v.sqlscale = 0;
-            v.sqlsubtype = 0;
-            v.sqldata = buf.data();
+            BindNumber(v, buf, SQL_INT64, static_cast<ISC_INT64>(*p64));
         } else if (auto pd = std::get_if<double>(&val)) {
-            buf.resize(sizeof(double));
-            std::memcpy(buf.data(), pd, sizeof(double));
-            v.sqltype = SQL_DOUBLE | 1;
-            v.sqllen = sizeof(double);
-            v.sqlscale = 0;
-            v.sqlsubtype = 0;
-            v.sqldata = buf.data();
+            BindNumber(v, buf, SQL_DOUBLE, *pd);
         } else {
             const std::string& s = std::get<std::string>(val);
             if (s.size() > 32765)
