@@ -123,6 +123,7 @@ const Rejected RejectedCases[] = {
     { "bad_marks", { "--database", "r", "--marks", "some" }, "--marks: 'some'" },
     { "bad_encoding", { "--database", "r", "--encoding", "latin2" }, "--encoding: 'latin2'" },
     { "threshold_out_of_range", { "--database", "r", "--threshold", "99999999999" }, "--threshold: '99999999999'" },
+    { "threshold_two_signs", { "--database", "r", "--threshold", "+-5" }, "--threshold: '+-5'" },
     { "threshold_not_a_number", { "--database", "r", "--threshold", "abc" }, "--threshold: 'abc'" },
     { "threshold_trailing_text", { "--database", "r", "--threshold", "10m" }, "--threshold: '10m'" },
     { "threshold_empty", { "--database", "r", "--threshold=" }, "--threshold: ''" },

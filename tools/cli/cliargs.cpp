@@ -45,7 +45,8 @@ std::int32_t ParseInt(const std::string& name, const std::string& text)
     std::int32_t v = 0;
     const char* b = text.data();
     const char* e = text.data() + text.size();
-    if (b != e && *b == '+')
+    // One optional sign: "+-5" is no number.
+    if (b != e && *b == '+' && (b + 1 == e || b[1] != '-'))
         ++b;
     auto [p, ec] = std::from_chars(b, e, v);
     if (text.empty() || ec != std::errc() || p != e)

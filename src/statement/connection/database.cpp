@@ -738,8 +738,8 @@ std::optional<std::int64_t> Query::BigInt(int index) const
             --e;
         std::int64_t x = 0;
         const char* first = s.data() + b;
-        if (b < e && *first == '+')
-            ++first;
+        if (b < e && *first == '+' && (b + 1 == e || first[1] != '-'))
+            ++first; // one optional sign: "+-5" is no number
         auto [ptr, ec] = std::from_chars(first, s.data() + e, x);
         if (b == e || ec != std::errc() || ptr != s.data() + e)
             ConversionError(s, "integer");
