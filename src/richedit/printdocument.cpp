@@ -17,6 +17,11 @@ PrintDocument::PrintDocument(const PrintTarget& target, bool newDocument, const 
     }
     if (printer_->printerState() == QPrinter::Active)
         throw PrintError("Printing in progress");
+    // Without a print system the printer is a PDF writer; with no file named it has
+    // nowhere to write, and a start on it would leave it marked active for good, so
+    // that no later job could start.
+    if (printer_->outputFormat() == QPrinter::PdfFormat && printer_->outputFileName().isEmpty())
+        throw PrintError("No printer is available to print on");
     printer_->setDocName(title);
     own_.emplace();
     if (!own_->begin(printer_)) {

@@ -4,6 +4,7 @@
 // rows through HoldingsRows, in the order in which the query delivers them.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace zest
@@ -13,6 +14,13 @@ namespace fb
 {
 class Query;
 }
+
+// Where the holdings query delivers each column of the row, found once by name for a
+// prepared statement (UsageError when the statement lacks one).
+struct HoldingsColumns {
+    explicit HoldingsColumns(const fb::Query& q);
+    int Precinct, Unit, Regon, Rwl, Rwd, Ud, ShareId, Parcel, Sheet, ParcelArea, Ofu, Ozu, Ozk, UseArea;
+};
 
 struct HoldingsRow {
     std::int32_t Precinct = 0; // OBREB
@@ -30,6 +38,7 @@ struct HoldingsRow {
 
     // Reads the current row of the holdings query by the reading rule.
     void Read(const fb::Query& q);
+    void Read(const fb::Query& q, const HoldingsColumns& c);
 };
 
 class HoldingsRows
@@ -46,12 +55,24 @@ class QueryHoldingsRows : public HoldingsRows
 public:
     explicit QueryHoldingsRows(fb::Query& q)
         : q_(&q)
+        , own_(q)
+        , columns_(&*own_)
     {
     }
+    // With the columns found earlier for the same statement.
+    QueryHoldingsRows(fb::Query& q, const HoldingsColumns& columns)
+        : q_(&q)
+        , columns_(&columns)
+    {
+    }
+    QueryHoldingsRows(const QueryHoldingsRows&) = delete;
+    QueryHoldingsRows& operator=(const QueryHoldingsRows&) = delete;
     bool Next(HoldingsRow& row) override;
 
 private:
     fb::Query* q_;
+    std::optional<HoldingsColumns> own_;
+    const HoldingsColumns* columns_;
 };
 
 } // namespace zest

@@ -48,9 +48,11 @@ void StatementFile::WriteLines(const std::vector<std::string>& lines, std::size_
     written = 0;
     if (fd_ < 0)
         throw FileError("File not open: " + path_);
-    std::string block;
-    std::vector<std::size_t> ends; // byte offset after each line
-    ends.reserve(lines.size());
+    // One write per statement, from buffers kept for the next one.
+    std::string& block = block_;
+    std::vector<std::size_t>& ends = ends_; // byte offset after each line
+    block.clear();
+    ends.clear();
     for (const std::string& l : lines) {
         block += l;
         block += "\r\n";

@@ -38,6 +38,8 @@ public:
 private:
     int fd_ = -1;
     std::string path_;
+    std::string block_;
+    std::vector<std::size_t> ends_;
 };
 
 } // namespace zest

@@ -28,6 +28,30 @@ std::string RuleLine(char separator, char fill)
     return FormatLine(format, { Arg(""), Arg(w6), Arg(w13), Arg(w11), Arg(w8), Arg(w8), Arg(w8), Arg(w10) });
 }
 
+// The ruled lines and the column titles are the same in every table.
+const std::string& TableRule()
+{
+    static const std::string line = RuleLine('+', '-');
+    return line;
+}
+const std::string& UnitRule()
+{
+    static const std::string line = RuleLine('-', '-');
+    return line;
+}
+const std::string& SubjectRule()
+{
+    static const std::string line = RuleLine('=', '=');
+    return line;
+}
+const std::string& ColumnTitles()
+{
+    static const std::string line = FormatLine("%9s|%6s|%-13s|%11s|%-8s|%-8s|%-8s|%10s|",
+        { Arg(""), Arg("Arkusz"), Arg("Numer dzia\xB3ki"), Arg("Pow.dzia\xB3ki"), Arg("OFU"), Arg("OZU"), Arg("OZK"),
+            Arg("Pow.u\xBFytku") });
+    return line;
+}
+
 std::string TotalLine(std::string_view label, std::int64_t total)
 {
     return FormatLine("%9s %6s %13s %11d", { Arg(""), Arg(" razem"), Arg(label), Arg(total) });
@@ -63,19 +87,17 @@ fb::Query& StatementWriter::Holdings()
         // are still written, with the server's own access path.
         dzzuz_ = PrepareWithPlanFallback(*tr_, reg::HoldingsQuery);
         ++prepared_;
+        holdingsColumns_ = HoldingsColumns(*dzzuz_);
     }
     return *dzzuz_;
 }
 
 void StatementWriter::WriteTableHeading()
 {
-    const std::string ruled = RuleLine('+', '-');
     Emit("");
-    Emit(ruled);
-    Emit(FormatLine("%9s|%6s|%-13s|%11s|%-8s|%-8s|%-8s|%10s|",
-        { Arg(""), Arg("Arkusz"), Arg("Numer dzia\xB3ki"), Arg("Pow.dzia\xB3ki"), Arg("OFU"), Arg("OZU"), Arg("OZK"),
-            Arg("Pow.u\xBFytku") }));
-    Emit(ruled);
+    Emit(TableRule());
+    Emit(ColumnTitles());
+    Emit(TableRule());
 }
 
 void StatementWriter::WriteHoldingsTable(std::int32_t subjectId, char kind, const SubjectRow* current)
@@ -84,7 +106,7 @@ void StatementWriter::WriteHoldingsTable(std::int32_t subjectId, char kind, cons
     q.Close();
     q.SetInteger("idp", subjectId);
     q.Open();
-    QueryHoldingsRows rows(q);
+    QueryHoldingsRows rows(q, *holdingsColumns_);
     WriteHoldingsBlock(subjectId, kind, current, rows);
 }
 
@@ -150,13 +172,13 @@ void StatementWriter::WriteHoldingsBlock(
                 firstShare = false;
             }
 
-            Emit(RuleLine('-', '-'));
+            Emit(UnitRule());
             subjectAreaTotal += unitAreaTotal;
             Emit(TotalLine("jednostka", unitAreaTotal));
         }
     }
 
-    Emit(RuleLine('=', '='));
+    Emit(SubjectRule());
     Emit(TotalLine("osoba", subjectAreaTotal));
     if (options_.Stronicowanie) {
         Emit(PageBreak);

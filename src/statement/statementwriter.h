@@ -5,14 +5,18 @@
 //
 // The holdings query (dzzuz), the address statement (adresSQL), the couple members and
 // the group members statements are prepared once per writer, on first use, and run
-// again with new parameters, and so is the spouse subject query. Only the member lists
-// "WHERE ID IN (...)", whose text changes with the members, are prepared per use.
+// again with new parameters, and so is the spouse subject query. The member lists
+// "WHERE ID IN (...)" take their ids as parameters, in a few fixed list sizes, each
+// prepared once per writer and kind: a list is padded to its size with its last id
+// repeated, which adds no row.
 //
 // Errors of the database layer are not caught: they leave at once, and the lines
 // already added stay in the buffer.
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -100,6 +104,9 @@ private:
     void WriteNamedAddress(
         const std::string& name, std::int32_t addressId, const std::string& premises, std::vector<std::string>& lines);
     void WriteMemberList(char kind, const std::vector<std::int32_t>& ids, std::vector<std::string>& lines);
+    // The member list statement of the kind ('F' or 'P') for lists of `count` ids; its
+    // ParamCount() is the size the list must be padded to.
+    fb::Query& MemberList(char kind, std::size_t count);
 
     fb::Transaction* tr_;
     const PrecinctTable* precincts_;
@@ -110,10 +117,14 @@ private:
     StatementOptions options_;
 
     std::unique_ptr<fb::Query> dzzuz_;
+    std::optional<HoldingsColumns> holdingsColumns_; // of dzzuz_, found once
     std::unique_ptr<fb::Query> adresSQL_;
     std::unique_ptr<fb::Query> coupleMembers_;
     std::unique_ptr<fb::Query> groupMembers_;
     std::unique_ptr<fb::Query> spouseSubject_;
+    // Member lists: persons, then institutions, one statement per list size.
+    static constexpr std::size_t MemberListSizeCount = 12;
+    std::array<std::array<std::unique_ptr<fb::Query>, MemberListSizeCount>, 2> memberLists_;
     int prepared_ = 0;
 };
 

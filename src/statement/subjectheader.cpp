@@ -1,6 +1,7 @@
 // The subject header block: who the subject is, where the subject lives, a couple's
 // spouses and a group's members, then the title line.
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 
 #include "format.h"
@@ -25,6 +26,11 @@ const std::string_view TrainingTitle = "******       STAN POSIADANIA (do cel\xF3
 // Firebird refuses an IN list of more than 1500 values; a longer run of members is
 // fetched in several lists, one after the other.
 constexpr std::size_t MaxIdsPerList = 1500;
+
+// The sizes in which member lists are prepared. A list takes the smallest size that
+// holds it, so a run prepares at most one statement per size and kind whatever its
+// groups, and no list is padded to more than twice its length.
+constexpr std::array<std::size_t, 12> MemberListSizes { 1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, MaxIdsPerList };
 
 // The first character of a text, 0 for the empty text.
 char Letter(const std::string& text) noexcept
@@ -229,23 +235,41 @@ void StatementWriter::WriteGroupMembers(std::int32_t groupRecordId)
     }
 }
 
+fb::Query& StatementWriter::MemberList(char kind, std::size_t count)
+{
+    static_assert(MemberListSizes.size() == MemberListSizeCount);
+    const auto size = std::lower_bound(MemberListSizes.begin(), MemberListSizes.end(), count);
+    if (count == 0 || size == MemberListSizes.end())
+        throw std::invalid_argument("A member list holds 1 to " + std::to_string(MaxIdsPerList) + " ids");
+    std::unique_ptr<fb::Query>& q
+        = memberLists_[kind == KindPerson ? 0 : 1][static_cast<std::size_t>(size - MemberListSizes.begin())];
+    if (!q) {
+        std::string sql(kind == KindPerson ? reg::MemberPersonsHead : reg::MemberInstitutionsHead);
+        sql += "(?";
+        for (std::size_t i = 1; i < *size; ++i)
+            sql += ",?";
+        sql += ")";
+        q = Prepare(sql);
+    }
+    return *q;
+}
+
 void StatementWriter::WriteMemberList(char kind, const std::vector<std::int32_t>& ids, std::vector<std::string>& lines)
 {
-    const std::string_view head = kind == KindPerson ? reg::MemberPersonsHead : reg::MemberInstitutionsHead;
     for (std::size_t from = 0; from < ids.size(); from += MaxIdsPerList) {
         const std::size_t to = std::min(ids.size(), from + MaxIdsPerList);
-        std::string sql(head);
-        for (std::size_t i = from; i < to; ++i)
-            sql += FormatLine(i == from ? "(%d" : ",%d", { Arg(ids[i]) });
-        sql += ")";
-
-        const auto q = Prepare(sql);
-        q->Open();
-        while (q->Next()) {
-            const std::string name = kind == KindPerson ? FormatPersonName(ReadName(*q)) : q->AsString("NPE");
-            WriteNamedAddress(name, q->AsInteger("idAD"), q->AsString("NRL"), lines);
+        fb::Query& q = MemberList(kind, to - from);
+        q.Close();
+        // Padded with the last id: an id twice in the list adds no row.
+        for (std::size_t i = 0; i < q.ParamCount(); ++i)
+            q.SetParam(i, ids[std::min(from + i, to - 1)]);
+        q.Open();
+        const CursorCloser closer(q);
+        // The address lookups run on statements of their own, so the cursor stays open.
+        while (q.Next()) {
+            const std::string name = kind == KindPerson ? FormatPersonName(ReadName(q)) : q.AsString("NPE");
+            WriteNamedAddress(name, q.AsInteger("idAD"), q.AsString("NRL"), lines);
         }
-        q->Close();
     }
 }
 

@@ -72,10 +72,12 @@ private:
 
 // A bound of the name range as the register's Windows-1250 text. A character that the
 // code page does not have would reach the server as a substitute and silently search
-// for another name: such a bound is refused.
+// for another name: such a bound is refused. The encoder is stateless, so that half a
+// character at the end (a lone high surrogate) is an error too and not silently held
+// back for text that never comes.
 std::string RangeBound(const QString& text, const char* label)
 {
-    QStringEncoder encoder("windows-1250");
+    QStringEncoder encoder("windows-1250", QStringConverter::Flag::Stateless);
     if (!encoder.isValid())
         throw std::runtime_error("windows-1250 encoder unavailable");
     const QByteArray bytes = encoder.encode(text);
@@ -331,4 +333,3 @@ void TForm1::BtnPobierzOsobyClick()
         ShowSubjectColumns();
     });
 }
-

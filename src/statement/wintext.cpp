@@ -18,7 +18,9 @@ QString FromWin1250(std::string_view bytes)
 
 std::string ToWin1250(const QString& text)
 {
-    QStringEncoder encoder("windows-1250");
+    // Stateless: half a character at the end becomes a substitute like any other
+    // character the code page lacks, instead of being dropped.
+    QStringEncoder encoder("windows-1250", QStringConverter::Flag::Stateless);
     if (!encoder.isValid())
         throw std::runtime_error("windows-1250 encoder unavailable");
     const QByteArray bytes = encoder.encode(text);

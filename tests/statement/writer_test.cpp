@@ -2,6 +2,10 @@
 // and compares the buffered lines with its expected statement file byte for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <tuple>
+
 #include "statement/classmatch.h"
 #include "statement/subjectlist.h"
 #include "writerfixture.h"
@@ -321,6 +325,74 @@ TEST_F(WriterTest, LongRunOfMembersIsFetchedWhole)
     Writer().WriteGroupMembers(1);
     ASSERT_EQ(Lines().size(), 1601u);
     EXPECT_EQ(Lines()[1600], "       N 1600");
+}
+
+// Counts the prepares of each statement text on one connection.
+class PrepareCounter : public fb::QueryObserver
+{
+public:
+    void Prepared(const fb::Query& q) override { ++perText[q.sql()]; }
+    void Executed(const fb::Query&) override { }
+    int MostOfOneText() const
+    {
+        int most = 0;
+        for (const auto& [text, n] : perText)
+            most = std::max(most, n);
+        return most;
+    }
+    std::map<std::string, int> perText;
+};
+
+// Groups of many sizes: member lists take their ids as parameters in a few list sizes,
+// so a writer prepares each text once however many groups it writes, and the padding of
+// a list to its size adds no row.
+TEST_F(WriterTest, MemberListsArePreparedOnceWhateverTheGroups)
+{
+    const std::vector<int> personGroups { 1, 2, 3, 5, 8, 13, 21, 34 };
+    const std::vector<int> institutionGroups { 1, 3, 4, 17 };
+    std::vector<std::string> rows {
+        "execute block as declare i integer = 1; begin while (i <= 40) do begin "
+        "insert into OSOBY (ID, NZW, PIM, PLEC) values (:i, 'N', :i, 'M'); "
+        "insert into PODMIOTY (ID_PDM, TYP, ID_OS) values (1000 + :i, 'F', :i); "
+        "insert into INSTYTUCJE (ID, NSK, NPE) values (:i, 'I', 'I' || :i); "
+        "insert into PODMIOTY (ID_PDM, TYP, ID_OS) values (2000 + :i, 'P', :i); i = i + 1; end end"
+    };
+    std::vector<std::string> expected;
+    int group = 0;
+    for (const auto& [sizes, base, prefix] :
+        { std::tuple { personGroups, 1000, "N " }, { institutionGroups, 2000, "I" } })
+        for (const int size : sizes) {
+            ++group;
+            rows.push_back("insert into INNE_PODM (ID, NSK, NPE) values (" + std::to_string(group) + ", 'G', 'G')");
+            expected.push_back("");
+            for (int id = 1; id <= size; ++id) {
+                rows.push_back("insert into INNE_PODM_POW (ID_INNE, ID_PODM) values (" + std::to_string(group) + ", "
+                    + std::to_string(base + id) + ")");
+                expected.push_back("       " + std::string(prefix) + std::to_string(id));
+            }
+        }
+    Load(rows);
+
+    PrepareCounter counter;
+    db->SetObserver(&counter);
+    StatementWriter& w = Writer();
+    for (int g = 1; g <= group; ++g)
+        w.WriteGroupMembers(g);
+    const int prepared = w.PreparedStatements();
+    EXPECT_EQ(Lines(), expected);
+    for (int g = 1; g <= group; ++g)
+        w.WriteGroupMembers(g);
+    db->SetObserver(nullptr);
+
+    EXPECT_EQ(counter.MostOfOneText(), 1);
+    EXPECT_EQ(w.PreparedStatements(), prepared); // the second pass prepared nothing
+    int memberLists = 0;
+    for (const auto& [text, n] : counter.perText)
+        memberLists += text.find(" IN (") != std::string::npos ? 1 : 0;
+    EXPECT_LT(memberLists, group); // fewer statements than lists
+    ASSERT_EQ(Lines().size(), 2 * expected.size());
+    EXPECT_TRUE(
+        std::equal(expected.begin(), expected.end(), Lines().begin() + static_cast<std::ptrdiff_t>(expected.size())));
 }
 
 // An error of the data layer leaves at once; the lines already added stay.

@@ -537,6 +537,12 @@ void Query::SetFloat(std::string_view name, double value)
 {
     SetAll(*impl_, name, Impl::Value { value });
 }
+void Query::SetParam(std::size_t index, ParamValue value)
+{
+    if (index >= impl_->values.size())
+        throw UsageError("parameter index out of range");
+    impl_->values[index] = std::move(value);
+}
 
 namespace
 {
@@ -671,9 +677,11 @@ std::string Query::FieldName(int index) const
 
 int Query::FieldIndex(std::string_view name) const
 {
-    for (int i = 0; i < FieldCount(); ++i) {
+    const int n = FieldCount();
+    for (int i = 0; i < n; ++i) {
         const XSQLVAR& v = impl_->out->sqlvar[i];
-        if (NamesEqual(std::string_view(v.aliasname, static_cast<std::size_t>(v.aliasname_length)), name))
+        if (static_cast<std::size_t>(v.aliasname_length) == name.size()
+            && NamesEqual(std::string_view(v.aliasname, name.size()), name))
             return i;
     }
     return -1;
@@ -691,7 +699,7 @@ void Query::CheckRow(int index) const
 {
     if (!hasRow_)
         throw UsageError("no current row");
-    if (index < 0 || index >= FieldCount())
+    if (index < 0 || !impl_->out || index >= impl_->out->sqld)
         throw UsageError("column index out of range");
 }
 

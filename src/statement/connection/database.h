@@ -133,6 +133,9 @@ public:
     void SetBigInt(std::string_view name, std::int64_t value);
     void SetText(std::string_view name, std::string_view value);
     void SetFloat(std::string_view name, double value);
+    // Sets the parameter at one position (a "?" of the text, or one place of a name);
+    // UsageError beyond the last.
+    void SetParam(std::size_t index, ParamValue value);
     std::size_t ParamCount() const noexcept;
     // The parameters by position, as last set (a name used twice has two positions).
     const std::string& ParamName(std::size_t index) const;
