@@ -12,6 +12,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "richedit/linetextwindow.h"
 #include "richedit/plaintextwindow.h"
 #include "richedit/printpages.h"
 #include "statement/messages.h"
@@ -106,7 +107,7 @@ HRESULT TRichEditOleCallback::GetContextMenu(std::int64_t, std::int64_t, Embedde
 }
 
 TOLEEdit::TOLEEdit(QWidget* parent)
-    : TOLEEdit(std::make_unique<PlainTextWindow>(), parent)
+    : TOLEEdit(std::make_unique<LineTextWindow>(), parent)
 {
 }
 
@@ -256,7 +257,9 @@ QMenu* TOLEEdit::StandardMenu()
 {
     DropMenu(standardMenu_);
     QWidget* text = window_->Widget();
-    if (auto* plain = qobject_cast<QPlainTextEdit*>(text))
+    if (auto* lines = dynamic_cast<LineTextWindow*>(window_.get()))
+        standardMenu_.reset(lines->CreateStandardContextMenu());
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(text))
         standardMenu_.reset(plain->createStandardContextMenu());
     else if (auto* rich = qobject_cast<QTextEdit*>(text))
         standardMenu_.reset(rich->createStandardContextMenu());

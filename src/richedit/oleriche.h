@@ -54,7 +54,7 @@ class TOLEEdit : public QWidget
 {
     Q_OBJECT
 public:
-    // Over a PlainTextWindow.
+    // Over a LineTextWindow.
     explicit TOLEEdit(QWidget* parent = nullptr);
     // Over another text window. Throws "Unable to get interface" when the window cannot
     // give its object table, "Unable to set callback" when it does not take the callback.

@@ -8,7 +8,6 @@
 #include "richedit/richole.h"
 
 #include <memory>
-#include <stdexcept>
 
 class QImage;
 
@@ -17,17 +16,6 @@ namespace zest::richedit
 
 class ObjectTable;
 class PageRenderer;
-
-// The most characters the window holds unless told otherwise.
-inline constexpr Position DefaultTextLimit = 0x7FFFFFF0;
-
-// A stream-in or paste that would make the text longer than the text limit; the text
-// is left as it was.
-class TextLimitError : public std::length_error
-{
-public:
-    using std::length_error::length_error;
-};
 
 class PlainTextWindow final : public RichEditWindow, public RichEditOleHost
 {

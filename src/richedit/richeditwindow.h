@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,17 @@ struct FormatRangeRequest {
     TwipsRect Page;
     Position First = 0;
     Position Last = -1;
+};
+
+// The most characters the window holds unless told otherwise.
+inline constexpr Position DefaultTextLimit = 0x7FFFFFF0;
+
+// A stream-in or paste that would make the text longer than the text limit; the text
+// is left as it was.
+class TextLimitError : public std::length_error
+{
+public:
+    using std::length_error::length_error;
 };
 
 class RichEditWindow

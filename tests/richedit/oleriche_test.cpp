@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "richedit/linetextwindow.h"
 #include "richedit/oleriche.h"
 #include "richedit/plaintextwindow.h"
 
@@ -355,7 +356,7 @@ TEST(TRichEditOleCallback, DropEffectByKeysWhenTheSourceAllowsIt)
 
     // The real window asks its control's callback.
     TOLEEdit edit;
-    auto& window = dynamic_cast<PlainTextWindow&>(edit.Window());
+    auto& window = dynamic_cast<LineTextWindow&>(edit.Window());
     EXPECT_EQ(window.DropEffect(all, MK_CONTROL), DROPEFFECT_COPY);
     EXPECT_EQ(window.DropEffect(DROPEFFECT_MOVE, MK_CONTROL), DROPEFFECT_MOVE);
 }
@@ -376,7 +377,7 @@ TEST(TRichEditOleCallback, DeleteObjectClosesWithoutSavingAndReleasesTheSelectio
 TEST(TOLEEdit, PicturesInTheRealWindowOfferOpenAndCloseOnClear)
 {
     TOLEEdit edit;
-    auto& window = dynamic_cast<PlainTextWindow&>(edit.Window());
+    auto& window = dynamic_cast<LineTextWindow&>(edit.Window());
     window.StreamIn("tekst", false);
     QImage image(4, 4, QImage::Format_RGB32);
     image.fill(Qt::blue);

@@ -1,14 +1,17 @@
-// The text window over QPlainTextEdit: streaming, searching, the text limit, pictures
-// as embedded objects, pages on a PDF printer.
+// What every text window under the printable control must do, run over both windows
+// (over QPlainTextEdit and over the byte store): streaming, searching, the text limit,
+// pictures as embedded objects, pages on a PDF printer.
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <string>
+#include <type_traits>
+#include <unistd.h>
 #include <vector>
 
+#include "richedit/linetextwindow.h"
 #include "richedit/plaintextwindow.h"
 
 using namespace zest::richedit;
@@ -51,11 +54,28 @@ QImage RedSquare()
     return image;
 }
 
+template <class Window> class TextWindow : public testing::Test
+{
+};
+
+using Windows = testing::Types<PlainTextWindow, LineTextWindow>;
+
+class WindowName
+{
+public:
+    template <class T> static std::string GetName(int)
+    {
+        return std::is_same_v<T, PlainTextWindow> ? "PlainTextWindow" : "LineTextWindow";
+    }
+};
+
+TYPED_TEST_SUITE(TextWindow, Windows, WindowName);
+
 } // namespace
 
-TEST(PlainTextWindow, StreamInReplacesOrReplacesTheSelection)
+TYPED_TEST(TextWindow, StreamInReplacesOrReplacesTheSelection)
 {
-    PlainTextWindow w;
+    TypeParam w;
     w.StreamIn("first\r\nline", false);
     EXPECT_EQ(w.TextLength(), 10); // a line break is one position
     EXPECT_EQ(w.SelStart(), 10);
@@ -75,7 +95,7 @@ TEST(PlainTextWindow, StreamInReplacesOrReplacesTheSelection)
     EXPECT_EQ(w.StreamOut(false), "new");
 }
 
-TEST(PlainTextWindow, LineEndsBecomeOneBreakAndComeOutAsCrLf)
+TYPED_TEST(TextWindow, LineEndsBecomeOneBreakAndComeOutAsCrLf)
 {
     const struct {
         std::string in, out;
@@ -91,16 +111,16 @@ TEST(PlainTextWindow, LineEndsBecomeOneBreakAndComeOutAsCrLf)
         { "", "", 0 },
     };
     for (const auto& c : cases) {
-        PlainTextWindow w;
+        TypeParam w;
         w.StreamIn(c.in, false);
         EXPECT_EQ(w.TextLength(), c.length) << c.in;
         EXPECT_EQ(w.StreamOut(false), c.out) << c.in;
     }
 }
 
-TEST(PlainTextWindow, StreamOutOfTheSelection)
+TYPED_TEST(TextWindow, StreamOutOfTheSelection)
 {
-    PlainTextWindow w;
+    TypeParam w;
     w.StreamIn("abc\r\ndef\r\nghi", false);
     const struct {
         Position start, length;
@@ -119,7 +139,7 @@ TEST(PlainTextWindow, StreamOutOfTheSelection)
     }
 }
 
-TEST(PlainTextWindow, EveryWindows1250ByteRoundTrips)
+TYPED_TEST(TextWindow, EveryWindows1250ByteRoundTrips)
 {
     // Every byte but CR and LF, which are line ends, in lines of 32 with form feeds
     // between some of them; NBSP (0xA0) and the undefined bytes included.
@@ -131,7 +151,7 @@ TEST(PlainTextWindow, EveryWindows1250ByteRoundTrips)
         if (b % 32 == 31)
             text += b % 64 == 63 ? "\r\n\f\r\n" : "\r\n";
     }
-    PlainTextWindow w;
+    TypeParam w;
     w.StreamIn(text, false);
     EXPECT_EQ(w.StreamOut(false), text);
 
@@ -139,9 +159,9 @@ TEST(PlainTextWindow, EveryWindows1250ByteRoundTrips)
     EXPECT_EQ(w.StreamOut(true), text);
 }
 
-TEST(PlainTextWindow, FindText)
+TYPED_TEST(TextWindow, FindText)
 {
-    PlainTextWindow w;
+    TypeParam w;
     // "Kowal" at 0, "kowalski" at 6, form feed at 15, "KOWAL" at 17, "kowal_x" at 23, "Żółw" at 31.
     w.StreamIn("Kowal kowalski\r\n\f KOWAL.kowal_x \xaf\xf3\xb3w", false); // "Żółw"
     const struct {
@@ -173,9 +193,9 @@ TEST(PlainTextWindow, FindText)
     }
 }
 
-TEST(PlainTextWindow, TextLimitRefusesWhatWouldNotFitAndKeepsTheText)
+TYPED_TEST(TextWindow, TextLimitRefusesWhatWouldNotFitAndKeepsTheText)
 {
-    PlainTextWindow w;
+    TypeParam w;
     EXPECT_EQ(w.TextLimit(), DefaultTextLimit);
     w.SetTextLimit(10);
     w.StreamIn("0123456789", false); // exactly at the limit
@@ -190,9 +210,9 @@ TEST(PlainTextWindow, TextLimitRefusesWhatWouldNotFitAndKeepsTheText)
     EXPECT_THROW(w.InsertImage(RedSquare()), TextLimitError);
 }
 
-TEST(PlainTextWindow, PicturesBecomeObjectsThatLeaveWithTheirCharacter)
+TYPED_TEST(TextWindow, PicturesBecomeObjectsThatLeaveWithTheirCharacter)
 {
-    PlainTextWindow w;
+    TypeParam w;
     auto callback = std::make_shared<RecordingCallback>();
     ASSERT_TRUE(w.SetOleCallback(callback));
     const auto ole = w.GetOleInterface();
@@ -237,10 +257,10 @@ TEST(PlainTextWindow, PicturesBecomeObjectsThatLeaveWithTheirCharacter)
     EXPECT_EQ(ole->GetObjectCount(), 0);
 }
 
-TEST(PlainTextWindow, TheCallbackCanRefuseAnObject)
+TYPED_TEST(TextWindow, TheCallbackCanRefuseAnObject)
 {
     for (const bool failStorage : { true, false }) {
-        PlainTextWindow w;
+        TypeParam w;
         auto callback = std::make_shared<RecordingCallback>();
         (failStorage ? callback->storageResult : callback->insertResult) = failStorage ? E_OUTOFMEMORY : S_FALSE;
         w.SetOleCallback(callback);
@@ -251,17 +271,18 @@ TEST(PlainTextWindow, TheCallbackCanRefuseAnObject)
     }
 }
 
-TEST(PlainTextWindow, FormatRangeAdvancesToTheEndOnAPdfPrinter)
+TYPED_TEST(TextWindow, FormatRangeAdvancesToTheEndOnAPdfPrinter)
 {
     std::string text;
     for (int line = 0; line < 300; ++line)
         text += "Linia " + std::to_string(line) + (line % 100 == 99 ? "\r\n\f\r\n" : "\r\n");
-    PlainTextWindow w;
+    TypeParam w;
     w.StreamIn(text, false);
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromUtf8(ZEST_TEST_TMP) + QStringLiteral("/plaintextwindow_pages-%1.pdf").arg(getpid()));
+    printer.setOutputFileName(
+        QString::fromUtf8(ZEST_TEST_TMP) + QStringLiteral("/plaintextwindow_pages-%1.pdf").arg(getpid()));
     QPainter painter(&printer);
     const TwipsRect page { 0, 0, 11906, 16838 };
     const TwipsRect rect { 1417, 1134, 11906 - 1134, 16838 - 1134 };
