@@ -1,31 +1,64 @@
-// Load time and memory of the printable control for large statements, offscreen:
-// stream in, append, find near the end, stream out.
+// Load time and memory of the printable control for large statements, offscreen,
+// against the bare cost of reading the file and decoding it: load from a file, find
+// near the end (from a position near it and from the top), append 1 MB, stream out.
+//
+//   bench-richedit [--plain] [--reps N] [MB ...]     (default: 20 100)
+//
+// --plain puts the control over the QPlainTextEdit window instead of its own, for
+// comparison. Every figure is the median of N runs (default 5) with min-max.
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStringDecoder>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
+#include "richedit/linetextwindow.h"
 #include "richedit/oleriche.h"
+#include "richedit/plaintextwindow.h"
 
 namespace
 {
 
-long RssKb()
+using zest::richedit::Position;
+
+long StatusKb(const char* field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
+        if (line.startsWith(field))
+            return line.mid(static_cast<qsizetype>(std::strlen(field))).trimmed().split(' ').first().toLong();
     }
     return -1;
 }
 
+long RssKb()
+{
+    return StatusKb("VmRSS:");
+}
+
+// The peak resident size since the last reset.
+long PeakKb()
+{
+    return StatusKb("VmHWM:");
+}
+
+void ResetPeak()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
 // Statement-like text: 80-column lines with Polish letters, CR LF, a form feed line
-// every 60 lines.
-std::string Statement(std::size_t bytes)
+// every 60 lines; `marker` stands once, about 500 bytes before the end.
+std::string Statement(std::size_t bytes, const std::string& marker = {})
 {
     // Windows-1250: ł 0xB3, ż 0xBF, ó 0xF3, ś 0x9C, ą 0xB9.
     const std::string rows[] = {
@@ -35,8 +68,13 @@ std::string Statement(std::size_t bytes)
     };
     std::string text;
     text.reserve(bytes + 200);
+    bool marked = marker.empty();
     for (std::size_t line = 0; text.size() < bytes; ++line) {
         std::string row = rows[line % 3];
+        if (!marked && text.size() + 600 > bytes) {
+            row = "| " + marker;
+            marked = true;
+        }
         row.resize(80, ' ');
         text += row;
         text += "\r\n";
@@ -46,43 +84,121 @@ std::string Statement(std::size_t bytes)
     return text;
 }
 
-void Run(std::size_t megabytes)
+struct Series {
+    std::vector<double> Values;
+    void Add(double v) { Values.push_back(v); }
+    double Median() const
+    {
+        std::vector<double> v = Values;
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    }
+    double Min() const { return Values.empty() ? 0 : *std::min_element(Values.begin(), Values.end()); }
+    double Max() const { return Values.empty() ? 0 : *std::max_element(Values.begin(), Values.end()); }
+};
+
+void Print(const char* name, const Series& s, const char* unit)
 {
-    const std::string text = Statement(megabytes << 20);
+    std::printf("  %-34s %9.1f %s  (%.1f-%.1f)\n", name, s.Median(), unit, s.Min(), s.Max());
+}
+
+double Ms(const QElapsedTimer& timer)
+{
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+void Run(std::size_t megabytes, bool plain, int reps)
+{
+    // "Zakończenie" in Windows-1250 (ń 0xF1), once, near the end.
+    const QString word = QString::fromUtf8("Zakończenie");
+    const std::string text = Statement(megabytes << 20,
+        "Zako\xf1"
+        "czenie zestawienia");
     const std::string more = Statement(1 << 20);
-    const long before = RssKb();
-    zest::richedit::TOLEEdit edit;
-    edit.resize(700, 440);
-    edit.show();
-    QApplication::processEvents();
+    const QString path
+        = QDir::temp().filePath(QStringLiteral("bench-richedit-%1.txt").arg(QCoreApplication::applicationPid()));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)
+            || file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
+            throw std::runtime_error("Cannot write " + path.toStdString());
+    }
 
-    QElapsedTimer timer;
-    timer.start();
-    edit.Window().StreamIn(text, false);
-    QApplication::processEvents();
-    const qint64 load = timer.restart();
-    const long loaded = RssKb();
+    Series read, readRss, load, ratio, extra, peak, findNear, findTop, append, out;
+    bool same = true;
+    Position foundNear = -1, foundTop = -1;
+    for (int rep = 0; rep < reps; ++rep) {
+        {
+            // The bare cost: the file's bytes and their text.
+            ResetPeak();
+            const long before = RssKb();
+            QElapsedTimer timer;
+            timer.start();
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                throw std::runtime_error("Cannot read " + path.toStdString());
+            const QByteArray bytes = file.readAll();
+            QStringDecoder decoder("windows-1250");
+            const QString decoded = decoder.decode(bytes);
+            read.Add(Ms(timer));
+            readRss.Add((PeakKb() - before) / 1024.0);
+            if (decoded.size() != bytes.size())
+                std::printf("  decoded length differs\n");
+        }
 
-    auto& window = edit.Window();
-    window.SetSelection(window.TextLength(), 0);
-    window.StreamIn(more, true);
-    QApplication::processEvents();
-    const qint64 append = timer.restart();
+        auto edit = plain
+            ? std::make_unique<zest::richedit::TOLEEdit>(std::make_unique<zest::richedit::PlainTextWindow>())
+            : std::make_unique<zest::richedit::TOLEEdit>();
+        edit->resize(700, 440);
+        edit->show();
+        QApplication::processEvents();
+        ResetPeak();
+        const long before = RssKb();
 
-    const auto found = window.FindText(QString::fromUtf8("ŁPn"), window.TextLength() - 2000, -1, { true, true });
-    const qint64 find = timer.restart();
-    const auto absent = window.FindText(QStringLiteral("nie ma"), 0, -1, {});
-    const qint64 scan = timer.restart();
+        QElapsedTimer timer;
+        timer.start();
+        edit->LoadFromFile(path);
+        QApplication::processEvents();
+        load.Add(Ms(timer));
+        ratio.Add(load.Values.back() / read.Values.back());
+        extra.Add((RssKb() - before) / 1024.0);
+        peak.Add((PeakKb() - before) / 1024.0);
 
-    const std::string out = window.StreamOut(false);
-    const qint64 save = timer.restart();
+        auto& window = edit->Window();
+        timer.restart();
+        foundNear = window.FindText(word, window.TextLength() - 2000, -1, {});
+        findNear.Add(Ms(timer));
+        timer.restart();
+        foundTop = window.FindText(word, 0, -1, {});
+        findTop.Add(Ms(timer));
 
-    std::printf("%zu MB: stream in %lld ms, RSS +%ld MB (%ld MB total); append 1 MB %lld ms; "
-                "find near end %lld ms (at %lld); whole-text miss %lld ms (%lld); stream out %lld ms (%zu bytes, %s)\n",
-        megabytes, static_cast<long long>(load), (loaded - before) / 1024, loaded / 1024,
-        static_cast<long long>(append), static_cast<long long>(find), static_cast<long long>(found),
-        static_cast<long long>(scan), static_cast<long long>(absent), static_cast<long long>(save), out.size(),
-        out == text + more ? "same bytes" : "DIFFERENT bytes");
+        timer.restart();
+        window.SetSelection(window.TextLength(), 0);
+        window.StreamIn(more, true);
+        QApplication::processEvents();
+        append.Add(Ms(timer));
+
+        timer.restart();
+        const std::string saved = window.StreamOut(false);
+        out.Add(Ms(timer));
+        same = same && saved == text + more;
+    }
+    QFile::remove(path);
+
+    std::printf(
+        "%zu MB over %s, %d runs (median, min-max):\n", megabytes, plain ? "PlainTextWindow" : "LineTextWindow", reps);
+    Print("read + decode", read, "ms");
+    Print("read + decode peak RSS", readRss, "MB");
+    Print("load from file", load, "ms");
+    Print("load / (read + decode)", ratio, "x");
+    Print("extra RSS after load", extra, "MB");
+    Print("peak extra RSS during load", peak, "MB");
+    Print("find near end (from end - 2000)", findNear, "ms");
+    Print("find from the top, match near end", findTop, "ms");
+    Print("append 1 MB", append, "ms");
+    Print("stream out", out, "ms");
+    std::printf("  found at %lld and %lld; stream out gives %s\n", static_cast<long long>(foundNear),
+        static_cast<long long>(foundTop), same ? "the same bytes" : "DIFFERENT bytes");
     std::fflush(stdout);
 }
 
@@ -93,12 +209,26 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc > 1) {
-        for (int i = 1; i < argc; ++i)
-            Run(std::stoul(argv[i]));
-    } else {
-        Run(20);
-        Run(100);
+    bool plain = false;
+    int reps = 5;
+    std::vector<std::size_t> sizes;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--plain")
+            plain = true;
+        else if (arg == "--reps" && i + 1 < argc)
+            reps = std::max(1, std::stoi(argv[++i]));
+        else
+            sizes.push_back(std::stoul(arg));
+    }
+    if (sizes.empty())
+        sizes = { 20, 100 };
+    try {
+        for (const std::size_t mb : sizes)
+            Run(mb, plain, reps);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
     }
     return 0;
 }

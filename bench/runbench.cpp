@@ -1,0 +1,253 @@
+#include "runbench.h"
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "cli/querycursor.h"
+#include "demoregister.h"
+#include "statement/classmarks.h"
+#include "statement/linebuffer.h"
+#include "statement/session.h"
+#include "statement/statementfile.h"
+#include "statement/statementrun.h"
+#include "statement/statementwriter.h"
+#include "statement/subjectlist.h"
+
+namespace fs = std::filesystem;
+
+namespace zest::bench
+{
+
+namespace
+{
+
+// The statements of one run in execution order, with their parameters by position.
+class Trace : public fb::QueryObserver
+{
+public:
+    struct Execution {
+        std::size_t text; // index into texts
+        std::vector<fb::ParamValue> params;
+    };
+
+    void Prepared(const fb::Query& q) override
+    {
+        ++prepares_;
+        ++preparesPerText_[q.sql()];
+    }
+    void Executed(const fb::Query& q) override
+    {
+        const auto [it, added] = index_.try_emplace(q.sql(), texts.size());
+        if (added)
+            texts.push_back(q.sql());
+        Execution e { it->second, {} };
+        e.params.reserve(q.ParamCount());
+        for (std::size_t i = 0; i < q.ParamCount(); ++i)
+            e.params.push_back(q.Param(i));
+        executions.push_back(std::move(e));
+    }
+
+    int Prepares() const noexcept { return prepares_; }
+    std::size_t DistinctPrepared() const noexcept { return preparesPerText_.size(); }
+    int MostPreparesOfOneText() const
+    {
+        int most = 0;
+        for (const auto& [text, n] : preparesPerText_)
+            most = std::max(most, n);
+        return most;
+    }
+    int MemberListPrepares() const
+    {
+        int n = 0;
+        for (const auto& [text, count] : preparesPerText_)
+            if (text.find(" IN (") != std::string::npos)
+                n += count;
+        return n;
+    }
+
+    std::vector<std::string> texts;
+    std::vector<Execution> executions;
+
+private:
+    std::map<std::string, std::size_t> index_;
+    std::map<std::string, int> preparesPerText_;
+    int prepares_ = 0;
+};
+
+// Turns an observer on for a scope.
+class Observing
+{
+public:
+    Observing(fb::Database& db, fb::QueryObserver& o)
+        : db_(&db)
+    {
+        db.SetObserver(&o);
+    }
+    ~Observing() { db_->SetObserver(nullptr); }
+    Observing(const Observing&) = delete;
+    Observing& operator=(const Observing&) = delete;
+
+private:
+    fb::Database* db_;
+};
+
+// Every person, institution and group with all classes marked and threshold 0, into one
+// statement file, with a writer of its own as one run of the window has.
+double TimedRun(StatementSession& session, const std::string& outPath)
+{
+    const auto start = std::chrono::steady_clock::now();
+    AreaState area;
+    area.AreaThreshold = 0;
+    LineBuffer lines(area);
+    SpouseSlots spouses;
+    StatementWriter writer(session.IBTransaction1, session.Precincts, session.Classes, lines, area, spouses);
+    StatementRun run(session.IBTransaction1, writer, lines, area);
+    StatementFile file;
+    file.Open(outPath);
+    for (int kind = 0; kind < 3; ++kind) {
+        cli::QueryCursor list(PrepareWithPlanFallback(session.IBTransaction1, SubjectListSql(kind, "", "")));
+        run.Run(list, RunOptions {}, file);
+    }
+    file.Close();
+    return Since(start);
+}
+
+// The traced statements again, each text prepared once, every row read as text.
+double TimedReplay(fb::Transaction& tr, const Trace& trace, std::size_t& bytesRead)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::unique_ptr<fb::Query>> prepared(trace.texts.size());
+    std::size_t bytes = 0;
+    for (const Trace::Execution& e : trace.executions) {
+        std::unique_ptr<fb::Query>& q = prepared[e.text];
+        if (!q)
+            q = std::make_unique<fb::Query>(tr, trace.texts[e.text]);
+        for (std::size_t i = 0; i < e.params.size(); ++i)
+            q->SetParam(i, e.params[i]);
+        q->Open();
+        const int columns = q->FieldCount();
+        while (q->Next())
+            for (int c = 0; c < columns; ++c)
+                if (const std::optional<std::string> text = q->Text(c))
+                    bytes += text->size();
+        q->Close();
+    }
+    prepared.clear();
+    bytesRead = bytes;
+    return Since(start);
+}
+
+} // namespace
+
+void EnsureRegister(const RunTarget& t, int subjects, const std::optional<fs::path>& marker)
+{
+    if (marker && fs::exists(*marker)) {
+        std::ifstream in(*marker);
+        int size = 0;
+        in >> size;
+        if (size == subjects) {
+            std::printf("  %s: reusing %s\n", t.label.c_str(), t.database.c_str());
+            std::fflush(stdout);
+            return;
+        }
+    }
+    // A leftover register of an earlier run that did not finish is dropped first.
+    DropRegister(t);
+    const auto start = std::chrono::steady_clock::now();
+    fb::Database db;
+    demo::DemoOptions demoOptions;
+    demoOptions.subjects = subjects;
+    demo::CreateDemoRegister(db, t.database, demoOptions, t.access);
+    db.Close();
+    std::printf(
+        "  %s: created %s (%d subjects) in %.1f s\n", t.label.c_str(), t.database.c_str(), subjects, Since(start));
+    std::fflush(stdout);
+    if (marker)
+        std::ofstream(*marker) << subjects << "\n";
+}
+
+void DropRegister(const RunTarget& t) noexcept
+{
+    fb::Database db;
+    db.DatabaseName = t.database;
+    db.Params = { "user_name=" + t.access.user, "password=" + t.access.password };
+    try {
+        db.Open();
+        db.DropDatabase();
+    } catch (const std::exception&) {
+        // Nothing there, or nothing we may drop.
+    }
+}
+
+RunResult MeasureRun(const RunTarget& t, int subjects, int reps, const fs::path& statementFile)
+{
+    StatementSession session;
+    session.SetConnectionParams(t.database, t.access.user, t.access.password, "");
+    session.Connect();
+    session.StartTransactionAndLoad();
+    session.Classes.MarkAll();
+    const std::string out = statementFile.string();
+
+    // The traced run is not timed: it warms the page cache, and recording costs time.
+    Trace trace;
+    {
+        Observing on(session.IBDatabase1, trace);
+        TimedRun(session, out);
+    }
+    RunResult r;
+    r.label = t.label;
+    r.subjects = subjects;
+    r.prepares = trace.Prepares();
+    r.distinct = trace.DistinctPrepared();
+    r.mostOfOne = trace.MostPreparesOfOneText();
+    r.memberLists = trace.MemberListPrepares();
+    r.executions = trace.executions.size();
+    r.fileBytes = fs::file_size(out);
+    std::printf("  %s %d: %d statements prepared (%zu texts, at most %d of one text, %d member lists), "
+                "%zu executions, %.1f MB written\n",
+        t.label.c_str(), subjects, r.prepares, r.distinct, r.mostOfOne, r.memberLists, r.executions,
+        static_cast<double>(r.fileBytes) / 1e6);
+    std::fflush(stdout);
+
+    std::vector<double> runs, bares, ratios;
+    for (int i = 0; i < reps; ++i) {
+        const double run = TimedRun(session, out);
+        std::size_t bytes = 0;
+        const double bare = TimedReplay(session.IBTransaction1, trace, bytes);
+        std::printf("  %s %d rep %d: run %.3f s, bare %.3f s, ratio %.3f\n", t.label.c_str(), subjects, i + 1, run,
+            bare, run / bare);
+        std::fflush(stdout);
+        runs.push_back(run);
+        bares.push_back(bare);
+        ratios.push_back(run / bare);
+    }
+    session.Disconnect();
+    r.run = Summarise(runs);
+    r.bare = Summarise(bares);
+    r.ratio = Summarise(ratios);
+    return r;
+}
+
+bool ServerReachable()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(3050);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+    ::close(fd);
+    return ok;
+}
+
+} // namespace zest::bench

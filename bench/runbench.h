@@ -1,0 +1,48 @@
+#pragma once
+// The statement run over a demo register against the bare cost of its statements: the
+// sequence the run executed, recorded by a query observer on the connection and replayed
+// with every text prepared once, the same parameters and every column of every row read
+// as text.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "statement/register/ddl.h"
+#include "stats.h"
+
+namespace zest::bench
+{
+
+struct RunTarget {
+    std::string label; // "embedded" or "server"
+    std::string database; // path, or host:path
+    reg::RegisterOptions access;
+};
+
+struct RunResult {
+    std::string label;
+    int subjects = 0;
+    Stats run, bare, ratio; // seconds, seconds, run ÷ bare of each repetition
+    int prepares = 0; // statements prepared by one run
+    std::size_t distinct = 0; // distinct texts among them
+    int mostOfOne = 0; // the most prepares of one text
+    int memberLists = 0; // prepares of member lists "... IN (...)"
+    std::size_t executions = 0;
+    std::uintmax_t fileBytes = 0; // the statement file of one run
+};
+
+// Creates the demo register unless `marker` names a kept register of that size.
+void EnsureRegister(const RunTarget& t, int subjects, const std::optional<std::filesystem::path>& marker);
+void DropRegister(const RunTarget& t) noexcept;
+
+// One traced run (not timed), then `reps` timed runs each followed by its bare replay.
+// Every person, institution and group, all classes marked, threshold 0; the statement
+// file of the last run stays at `statementFile`.
+RunResult MeasureRun(const RunTarget& t, int subjects, int reps, const std::filesystem::path& statementFile);
+
+// Whether anything listens on the loopback server's port.
+bool ServerReachable();
+
+} // namespace zest::bench
