@@ -2,8 +2,10 @@
 # Set-up and entry point on a Debian 12 machine (run as root on a fresh machine, so
 # that missing packages can be installed).
 #   ./run.sh demo [--screenshot FILE.png]   build, make the demo register, start the host
-#   ./run.sh test [--sanitize]              build, start a loopback server, run every test
-#                                           (and again under the sanitizers)
+#   ./run.sh test [--no-sanitize] [--no-fuzz]
+#                                           build, start a loopback server, run every test,
+#                                           again built with ASan/UBSan, then each fuzz
+#                                           target for a few seconds (tools/run-fuzzers.sh)
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 ROOT=$PWD
@@ -13,6 +15,7 @@ PACKAGES=(
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
   libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
   libgtest-dev googletest
+  clang libclang-rt-14-dev valgrind
   xvfb xauth x11-utils imagemagick poppler-utils
   fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
 )
@@ -86,10 +89,12 @@ demo() {
 }
 
 run_tests() {
-  local sanitize=0
+  local sanitize=1 fuzz=1
   while [ $# -gt 0 ]; do
     case "$1" in
     --sanitize) sanitize=1; shift ;;
+    --no-sanitize) sanitize=0; shift ;;
+    --no-fuzz) fuzz=0; shift ;;
     *) echo "unknown option: $1" >&2; exit 2 ;;
     esac
   done
@@ -118,9 +123,13 @@ run_tests() {
     build asan
     export FIREBIRD_LOCK=$ROOT/build/fb-lock-asan
     mkdir -p "$FIREBIRD_LOCK"
-    LSAN_OPTIONS=suppressions=$ROOT/tests/lsan.supp:print_suppressions=0 \
+    ASAN_OPTIONS=halt_on_error=1:exitcode=86:detect_leaks=1 \
+      LSAN_OPTIONS=suppressions=$ROOT/tests/lsan.supp:print_suppressions=0:exitcode=87 \
       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
       ctest --preset asan -j 2
+  fi
+  if [ $fuzz -eq 1 ]; then
+    "$ROOT/tools/run-fuzzers.sh" "${ZEST_FUZZ_SECONDS:-10}"
   fi
 }
 
@@ -128,7 +137,7 @@ case "${1:-}" in
 demo) shift; demo "$@" ;;
 test) shift; run_tests "$@" ;;
 *)
-  echo "usage: $0 demo [--screenshot FILE.png] | test" >&2
+  echo "usage: $0 demo [--screenshot FILE.png] | test [--no-sanitize] [--no-fuzz]" >&2
   exit 2
   ;;
 esac

@@ -1,8 +1,10 @@
 // The preview's print button and its PDF export, read back with pdftotext.
 #include <QCheckBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
 
@@ -157,4 +159,42 @@ TEST(SaveAsPdf, FileThatCannotBeCreatedIsReported)
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].Text, "Cannot create file " + file);
     EXPECT_FALSE(QFile::exists(file));
+}
+
+// No usable printer: the dialog is confirmed on a printer that cannot start a job (none
+// installed, or one that is not there). The error is shown, the text stays as it was, and
+// the next print on a usable printer gives every page.
+TEST(PrintButton, NoUsablePrinterIsReportedAndTheNextPrintWorks)
+{
+    auto wiz = PreviewWith(ThreeBlocks);
+    const std::string before = wiz->Text();
+    const std::function<void(QPrinter&)> unusable[] = {
+        [](QPrinter&) {}, // the default: without a print system, a PDF writer with no file
+        [](QPrinter& p) {
+            p.setOutputFormat(QPrinter::NativeFormat);
+            p.setPrinterName(QStringLiteral("zest-no-such-printer"));
+        },
+        [](QPrinter& p) {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(TestPath(QStringLiteral("no_such_dir/printed.pdf")));
+        },
+    };
+    int i = 0;
+    for (const auto& choose : unusable) {
+        SCOPED_TRACE(i++);
+        wiz->PrintDialog = [&](QPrinter& printer, QWidget*) {
+            choose(printer);
+            return true;
+        };
+        zest::test::MessageRecorder boxes;
+        wiz->SpeedButton2Click();
+        ASSERT_EQ(boxes.boxes.size(), 1u) << "the print failed without a word";
+        EXPECT_EQ(boxes.boxes[0].Icon, zest::ui::MessageIcon::Error);
+        EXPECT_FALSE(boxes.boxes[0].Text.isEmpty());
+        EXPECT_EQ(wiz->Text(), before);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
+    const Printed printed = PrintThroughButton(*wiz, QStringLiteral("preview_after_no_printer"));
+    EXPECT_TRUE(printed.Boxes.empty());
+    EXPECT_EQ(printed.Pages.size(), 3);
 }

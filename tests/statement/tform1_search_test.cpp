@@ -148,6 +148,30 @@ TEST_F(WindowTest, ThresholdFollowsEveryKeystrokeAndKeepsTheLastValidValue)
     EXPECT_EQ(boxes.boxes.back().Text, QString::fromUtf8("'Ł' is not a valid integer value"));
 }
 
+// A threshold past the 32-bit range is refused like any other invalid text, the last
+// valid value stays in force, and the next valid text is taken.
+TEST_F(WindowTest, OverflowingThresholdIsRefusedAndTheLastValueKept)
+{
+    form = std::make_unique<TForm1>();
+    QLineEdit* edit = Child<QLineEdit>(*form, "sPowUZ");
+    auto& threshold = zest::Library().Area.AreaThreshold;
+    edit->setText("2147483647");
+    EXPECT_EQ(threshold, 2147483647);
+    ASSERT_TRUE(boxes.boxes.empty());
+    for (const char* text : { "2147483648", "-2147483649", "99999999999999999999" }) {
+        SCOPED_TRACE(text);
+        edit->setText(text);
+        EXPECT_EQ(threshold, 2147483647);
+        ASSERT_FALSE(boxes.boxes.empty());
+        EXPECT_EQ(boxes.boxes.back().Text, QString("'%1' is not a valid integer value").arg(text));
+        EXPECT_EQ(edit->text(), text);
+    }
+    EXPECT_EQ(boxes.boxes.size(), 3u);
+    edit->setText("-2147483648");
+    EXPECT_EQ(threshold, -2147483647 - 1);
+    EXPECT_EQ(boxes.boxes.size(), 3u);
+}
+
 // A long list appears with its first batch; the rest comes as the grid scrolls. A fetch
 // that fails then is shown from the event loop, and the list closes instead of posing
 // as complete.
@@ -342,6 +366,55 @@ TEST_F(SearchTest, BoundOutsideTheCodePageIsRefused)
     EXPECT_FALSE(form->Subjects().IsOpen());
     EXPECT_TRUE(od->isEnabled());
     EXPECT_TRUE(do_->isEnabled());
+}
+
+// Quotes and SQL typed into the name range are names to compare with, nothing more: the
+// lists are those of the text as typed, and the register is whole afterwards.
+TEST_F(SearchTest, QuotesAndSqlInTheBoundsAreSearchedAsText)
+{
+    struct Case {
+        const char* from;
+        const char* to;
+        QStringList surnames;
+    };
+    const Case cases[] = {
+        { "O'Brien", "O'Brien", { "O'Brien" } },
+        { "O'", "O'C", { "O'Brien" } },
+        { "Zz' or 1=1 --", "", { QString::fromUtf8("Żak") } },
+        { "'; delete from OSOBY; --", "'; z", {} },
+        { "A", "B' union select ID, NZW, NZW, NZW, NZW, NZW from OSOBY --", {} },
+        { "\\'", "\\'\\'", {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.from);
+        od->setText(QString::fromUtf8(c.from));
+        do_->setText(QString::fromUtf8(c.to));
+        Search("TypOsobyFizyczne");
+        QStringList surnames;
+        for (int r = 0; r < grid->model()->rowCount(); ++r)
+            surnames << Cell(r, 0);
+        EXPECT_EQ(surnames, c.surnames);
+    }
+    EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].Text.toStdString();
+    od->clear();
+    do_->clear();
+    Search("TypOsobyFizyczne");
+    EXPECT_EQ(grid->model()->rowCount(), 6);
+}
+
+// Half a character at the end of a bound (a lone high surrogate, as a broken paste can
+// leave) is outside the code page like any other: refused, not dropped.
+TEST_F(SearchTest, BoundEndingInHalfACharacterIsRefused)
+{
+    od->setText(QStringLiteral("Kowalski") + QChar(char16_t(0xD83D)));
+    Search("TypOsobyFizyczne");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(boxes.boxes[0].Text.contains(QString::fromUtf8("„od”"))) << boxes.boxes[0].Text.toStdString();
+    EXPECT_FALSE(form->Subjects().IsOpen());
+    od->setText("Kowalski");
+    Search("TypOsobyFizyczne");
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(form->Subjects().IsOpen());
 }
 
 TEST_F(SearchTest, ReconnectClosesTheList)

@@ -41,7 +41,7 @@ namespace
 // Run-time failures with exit status 1 (database, file); usage errors give 2.
 std::string ToCp1250(const std::string& utf8, const char* what)
 {
-    QStringEncoder enc("windows-1250");
+    QStringEncoder enc("windows-1250", QStringConverter::Flag::Stateless);
     const QString s = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     const QByteArray b = enc.encode(s);
     if (enc.hasError())
