@@ -183,8 +183,12 @@ PreviewFigures MeasurePreview(const fs::path& file, int reps, bool findAndAppend
 PrintFigures MeasurePrint(int pages, int reps, const fs::path& dir)
 {
     PrintFigures f;
-    // Nine statements in ten take a page, the tenth two.
-    const std::string text = StatementText(std::max(1, pages * 10 / 11));
+    // Nine statements in ten take a page, the tenth two: the fewest statements that fill
+    // the pages asked for.
+    int statements = 1;
+    while (statements + statements / 10 < pages)
+        ++statements;
+    const std::string text = StatementText(statements);
     const QString pdf = QString::fromStdString((dir / "statements.pdf").string());
     std::vector<double> times;
     for (int i = 0; i < reps; ++i) {

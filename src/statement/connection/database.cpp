@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ibase.h>
+#include <sys/stat.h>
 #include <variant>
 
 #include "namedparams.h"
@@ -186,12 +187,32 @@ std::string Database::ParamValue(std::string_view name) const
     return {};
 }
 
+std::uint32_t Database::LocalCachePages(const std::string& databaseName)
+{
+    // "host:path" and "host/port:path" go to a server, whose own setting holds; a local
+    // path has no colon before its first slash.
+    const std::size_t colon = databaseName.find(':');
+    if (colon != std::string::npos && colon < databaseName.find('/'))
+        return 0;
+    struct stat st {
+    };
+    if (::stat(databaseName.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    // Pages of 8 KiB, the size the register is made with; the engine's default is 2048.
+    constexpr std::uint32_t DefaultPages = 2048;
+    const auto pages = static_cast<std::uint64_t>(st.st_size) / 8192 + 1;
+    if (pages <= DefaultPages)
+        return 0;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(pages, LocalCacheMaxPages));
+}
+
 void Database::Open()
 {
     if (Connected())
         return;
     std::string dpb;
     dpb += static_cast<char>(isc_dpb_version1);
+    std::uint32_t cachePages = 0;
     for (const std::string& p : Params) {
         const std::size_t eq = p.find('=');
         if (eq == std::string::npos)
@@ -206,8 +227,22 @@ void Database::Open()
             AppendDpbText(dpb, isc_dpb_lc_ctype, value, name);
         else if (name == "sql_role_name")
             AppendDpbText(dpb, isc_dpb_sql_role_name, value, name);
-        else
+        else if (name == "num_buffers") {
+            std::uint32_t pages = 0;
+            const auto r = std::from_chars(value.data(), value.data() + value.size(), pages);
+            if (r.ec != std::errc() || r.ptr != value.data() + value.size() || pages == 0)
+                throw UsageError("num_buffers: not a number of pages: " + std::string(value));
+            cachePages = pages;
+        } else
             throw UsageError("unknown connection parameter: " + name);
+    }
+    if (cachePages == 0)
+        cachePages = LocalCachePages(DatabaseName);
+    if (cachePages != 0) {
+        dpb += static_cast<char>(isc_dpb_num_buffers);
+        dpb += static_cast<char>(4);
+        for (int shift = 0; shift < 32; shift += 8)
+            dpb += static_cast<char>((cachePages >> shift) & 0xFF);
     }
     dpb += static_cast<char>(isc_dpb_sql_dialect);
     dpb += static_cast<char>(1);

@@ -47,7 +47,8 @@ public:
     // The database path or connection string ("host:path" for a server).
     std::string DatabaseName;
     // The connection's parameter list, one "name=value" per entry; the names the
-    // attachment understands are user_name, lc_ctype, password and sql_role_name.
+    // attachment understands are user_name, lc_ctype, password, sql_role_name and
+    // num_buffers (the pages of the page cache, when this attachment opens the file).
     std::vector<std::string> Params;
 
     // Sets Params from a text of lines separated by CR LF (or LF).
@@ -55,9 +56,17 @@ public:
     // The value after "name=" of the first entry with that name (case-insensitive), or "".
     std::string ParamValue(std::string_view name) const;
 
-    void Open(); // attach, SQL dialect 3; throws DatabaseError
+    // Attach, SQL dialect 3; throws DatabaseError. A register file opened by the
+    // embedded engine gets a page cache that holds all of it, up to LocalCacheMaxPages,
+    // unless num_buffers says otherwise: the per-subject statements read the register
+    // at random, and the engine's default cache holds only a commune's.
+    void Open();
     void Close() noexcept; // free statements, roll back, detach; never throws
     bool Connected() const noexcept { return handle_ != 0; }
+    // The page cache that an attachment to a local file asks for, by the file's size.
+    // 0 keeps the engine's default (a file that is small, remote or not there).
+    static std::uint32_t LocalCachePages(const std::string& databaseName);
+    static constexpr std::uint32_t LocalCacheMaxPages = 32768;
 
     // Runs one statement outside any cursor (DDL, inserts) in its own transaction
     // and commits it. For tools that build a register, never for the statement window.

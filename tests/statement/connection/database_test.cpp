@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <ibase.h>
 #include <unistd.h>
 
@@ -278,3 +279,38 @@ TEST(ReadingRule, NullsReadAsZeroAndEmptyAndLettersAreFirstBytes)
 }
 
 } // namespace
+
+// The page cache asked for a local register follows its size, within bounds; a server's
+// register keeps the server's setting.
+TEST(LocalCache, FollowsTheFileSizeWithinBounds)
+{
+    EXPECT_EQ(Database::LocalCachePages("127.0.0.1:/var/lib/firebird/3.0/data/r.fdb"), 0u);
+    EXPECT_EQ(Database::LocalCachePages("server/3051:/r.fdb"), 0u);
+    EXPECT_EQ(Database::LocalCachePages("/no/such/dir/r.fdb"), 0u);
+    EXPECT_EQ(Database::LocalCachePages(ZEST_TEST_TMP), 0u); // a directory
+
+    const fs::path file = fs::path(ZEST_TEST_TMP) / ("cache-" + std::to_string(getpid()) + ".fdb");
+    auto sized = [&](std::uintmax_t bytes) {
+        {
+            std::ofstream(file.string());
+        }
+        fs::resize_file(file, bytes); // sparse: no disk used
+        return Database::LocalCachePages(file.string());
+    };
+    EXPECT_EQ(sized(8u << 20), 0u); // a commune's 8 MB: the default holds it
+    EXPECT_EQ(sized(200u << 20), (200u << 20) / 8192 + 1);
+    EXPECT_EQ(sized(4ull << 30), Database::LocalCacheMaxPages);
+    fs::remove(file);
+}
+
+TEST_F(ScratchDatabase, CacheSizeParameterIsCheckedAndTaken)
+{
+    Database other;
+    other.DatabaseName = path;
+    other.SetParamsText("user_name=SYSDBA\r\npassword=x\r\nnum_buffers=many");
+    EXPECT_THROW(other.Open(), UsageError);
+    EXPECT_FALSE(other.Connected());
+    other.SetParamsText("user_name=SYSDBA\r\npassword=x\r\nnum_buffers=4096");
+    other.Open();
+    EXPECT_TRUE(other.Connected());
+}
