@@ -187,12 +187,23 @@ std::string Database::ParamValue(std::string_view name) const
     return {};
 }
 
+namespace
+{
+
+// "host:path" and "host/port:path" go to a server; a local path has no colon before its
+// first slash.
+bool IsRemote(const std::string& databaseName)
+{
+    const std::size_t colon = databaseName.find(':');
+    return colon != std::string::npos && colon < databaseName.find('/');
+}
+
+} // namespace
+
 std::uint32_t Database::LocalCachePages(const std::string& databaseName)
 {
-    // "host:path" and "host/port:path" go to a server, whose own setting holds; a local
-    // path has no colon before its first slash.
-    const std::size_t colon = databaseName.find(':');
-    if (colon != std::string::npos && colon < databaseName.find('/'))
+    // A server's register keeps the server's setting.
+    if (IsRemote(databaseName))
         return 0;
     struct stat st {
     };
@@ -243,6 +254,10 @@ void Database::Open()
         dpb += static_cast<char>(4);
         for (int shift = 0; shift < 32; shift += 8)
             dpb += static_cast<char>((cachePages >> shift) & 0xFF);
+        // The embedded engine in its default mode takes the cache size from its
+        // configuration only; the attachment may bring a setting of its own.
+        if (!IsRemote(DatabaseName))
+            AppendDpbText(dpb, isc_dpb_config, "DefaultDbCachePages=" + std::to_string(cachePages), "num_buffers");
     }
     dpb += static_cast<char>(isc_dpb_sql_dialect);
     dpb += static_cast<char>(1);

@@ -310,7 +310,14 @@ TEST_F(ScratchDatabase, CacheSizeParameterIsCheckedAndTaken)
     other.SetParamsText("user_name=SYSDBA\r\npassword=x\r\nnum_buffers=many");
     EXPECT_THROW(other.Open(), UsageError);
     EXPECT_FALSE(other.Connected());
+    // The cache is the first attachment's to ask for.
+    db.Close();
     other.SetParamsText("user_name=SYSDBA\r\npassword=x\r\nnum_buffers=4096");
     other.Open();
-    EXPECT_TRUE(other.Connected());
+    Transaction tr(other);
+    tr.Start();
+    Query q(tr, "select mon$page_buffers from mon$database");
+    q.Open();
+    ASSERT_TRUE(q.Next());
+    EXPECT_EQ(q.AsInteger("mon$page_buffers"), 4096);
 }
