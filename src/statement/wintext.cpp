@@ -18,13 +18,17 @@ QString FromWin1250(std::string_view bytes)
 
 std::string ToWin1250(const QString& text)
 {
-    // Stateless: half a character at the end becomes a substitute like any other
-    // character the code page lacks, instead of being dropped.
+    // A character the code page lacks becomes the substitute '?'. Stateless, so that
+    // nothing is kept back for a next call; half a character at the end (a lone high
+    // surrogate) is still dropped by the encoder, and gets its substitute here.
     QStringEncoder encoder("windows-1250", QStringConverter::Flag::Stateless);
     if (!encoder.isValid())
         throw std::runtime_error("windows-1250 encoder unavailable");
     const QByteArray bytes = encoder.encode(text);
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    std::string out(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (!text.isEmpty() && text.back().isHighSurrogate())
+        out += '?';
+    return out;
 }
 
 } // namespace zest::ui
