@@ -216,6 +216,7 @@ void LineTextWindow::StreamIn(std::string_view cp1250, bool selectionOnly)
         ReplaceSelection(cp1250);
         return;
     }
+    Forget();
     DropObjectsIn(0, TextLength());
     store_.Assign(cp1250);
     anchor_ = caret_ = store_.Length();
@@ -335,8 +336,12 @@ QMenu* LineTextWindow::CreateStandardContextMenu()
         QObject::connect(
             action, &QAction::triggered, this, [this, slot = std::move(slot)] { zest::ui::RunGuarded(this, slot); });
     };
-    if (!readOnly_)
+    if (!readOnly_) {
+        add(QString::fromUtf8("&Cofnij"), QKeySequence::Undo, CanUndo(), [this] { Undo(); });
+        add(QString::fromUtf8("&Ponów"), QKeySequence::Redo, CanRedo(), [this] { Redo(); });
+        menu->addSeparator();
         add(QString::fromUtf8("Wy&tnij"), QKeySequence::Cut, selected, [this] { Cut(); });
+    }
     add(QString::fromUtf8("&Kopiuj"), QKeySequence::Copy, selected, [this] { Copy(); });
     if (!readOnly_) {
         const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
@@ -368,7 +373,7 @@ void LineTextWindow::Cut()
     if (readOnly_ || SelLength() == 0)
         return;
     Copy();
-    ReplaceSelection({});
+    UserReplaceSelection({});
 }
 
 void LineTextWindow::Paste()
@@ -417,7 +422,8 @@ bool LineTextWindow::event(QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods = key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
         if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Paste)
-            || key->matches(QKeySequence::SelectAll)
+            || key->matches(QKeySequence::SelectAll) || key->matches(QKeySequence::Undo)
+            || key->matches(QKeySequence::Redo)
             || ((mods == Qt::NoModifier || mods == Qt::ControlModifier)
                 && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right || key->key() == Qt::Key_Up
                     || key->key() == Qt::Key_Down || key->key() == Qt::Key_Home || key->key() == Qt::Key_End
@@ -529,6 +535,10 @@ void LineTextWindow::keyPressEvent(QKeyEvent* event)
             return Cut();
         if (event->matches(QKeySequence::Paste))
             return Paste();
+        if (event->matches(QKeySequence::Undo))
+            return Undo();
+        if (event->matches(QKeySequence::Redo))
+            return Redo();
 
         const Position line = store_.LineOf(caret_);
         const Position column = caret_ - store_.LineStart(line);
@@ -586,9 +596,9 @@ void LineTextWindow::keyPressEvent(QKeyEvent* event)
             if (readOnly_)
                 return;
             if (SelLength() > 0)
-                return ReplaceSelection({});
+                return UserReplaceSelection({});
             if (caret_ > 0) {
-                Replace(caret_ - 1, caret_, {});
+                UserReplace(caret_ - 1, caret_, {});
                 EnsureVisible(caret_);
             }
             return;
@@ -596,9 +606,9 @@ void LineTextWindow::keyPressEvent(QKeyEvent* event)
             if (readOnly_)
                 return;
             if (SelLength() > 0)
-                return ReplaceSelection({});
+                return UserReplaceSelection({});
             if (caret_ < TextLength()) {
-                Replace(caret_, caret_ + 1, {});
+                UserReplace(caret_, caret_ + 1, {});
                 EnsureVisible(caret_);
             }
             return;
@@ -750,6 +760,9 @@ void LineTextWindow::dropEvent(QDropEvent* event)
 
 Position LineTextWindow::Replace(Position start, Position end, std::string_view cp1250)
 {
+    // An edit the history does not know of moves the text under it.
+    if (!recording_)
+        Forget();
     start = std::clamp<Position>(start, 0, TextLength());
     end = std::clamp<Position>(end, start, TextLength());
     const Position removed = end - start;
@@ -787,6 +800,113 @@ void LineTextWindow::ReplaceSelection(std::string_view cp1250)
     EnsureVisible(caret_);
 }
 
+void LineTextWindow::UserReplace(Position start, Position end, std::string_view cp1250)
+{
+    start = std::clamp<Position>(start, 0, TextLength());
+    end = std::clamp<Position>(end, start, TextLength());
+    // A picture taken out is closed and cannot come back: the history ends there.
+    const auto object = std::lower_bound(
+        objects_.begin(), objects_.end(), start, [](const Object& o, Position at) { return o.At < at; });
+    const bool dropsObject = object != objects_.end() && object->At < end;
+    std::string removed(store_.Bytes(start, end));
+    recording_ = true;
+    Position after = start;
+    try {
+        after = Replace(start, end, cp1250);
+    } catch (...) {
+        recording_ = false;
+        throw;
+    }
+    recording_ = false;
+    if (dropsObject)
+        Forget();
+    else
+        Remember(Edit { start, std::move(removed), std::string(store_.Bytes(start, after)) });
+}
+
+void LineTextWindow::UserReplaceSelection(std::string_view cp1250)
+{
+    UserReplace(SelStart(), SelStart() + SelLength(), cp1250);
+    EnsureVisible(caret_);
+}
+
+void LineTextWindow::Remember(Edit edit)
+{
+    redo_.clear();
+    if (edit.Removed.empty() && edit.Inserted.empty())
+        return;
+    // Letters typed one after another are undone as one word.
+    if (!undo_.empty()) {
+        Edit& last = undo_.back();
+        const bool typing = last.Removed.empty() && edit.Removed.empty() && edit.Inserted.size() == 1
+            && edit.Inserted[0] != '\n' && !last.Inserted.empty() && last.Inserted.back() != '\n'
+            && last.At + static_cast<Position>(last.Inserted.size()) == edit.At;
+        if (typing) {
+            last.Inserted += edit.Inserted;
+            ++undoBytes_;
+            return;
+        }
+    }
+    undoBytes_ += edit.Removed.size() + edit.Inserted.size();
+    undo_.push_back(std::move(edit));
+    while (undoBytes_ > UndoLimitBytes && undo_.size() > 1) {
+        undoBytes_ -= undo_.front().Removed.size() + undo_.front().Inserted.size();
+        undo_.erase(undo_.begin());
+    }
+}
+
+void LineTextWindow::Forget() noexcept
+{
+    undo_.clear();
+    redo_.clear();
+    undoBytes_ = 0;
+}
+
+bool LineTextWindow::Swap(Position at, const std::string& from, const std::string& to)
+{
+    const auto grows = static_cast<Position>(to.size()) - static_cast<Position>(from.size());
+    if (TextLength() + grows > limit_) {
+        QApplication::beep();
+        return false;
+    }
+    recording_ = true;
+    try {
+        Replace(at, at + static_cast<Position>(from.size()), to);
+    } catch (...) {
+        recording_ = false;
+        throw;
+    }
+    recording_ = false;
+    anchor_ = at;
+    caret_ = at + static_cast<Position>(to.size());
+    EnsureVisible(caret_);
+    viewport()->update();
+    return true;
+}
+
+void LineTextWindow::Undo()
+{
+    if (readOnly_ || undo_.empty())
+        return;
+    if (!Swap(undo_.back().At, undo_.back().Inserted, undo_.back().Removed))
+        return;
+    undoBytes_ -= undo_.back().Removed.size() + undo_.back().Inserted.size();
+    redo_.push_back(std::move(undo_.back()));
+    undo_.pop_back();
+}
+
+void LineTextWindow::Redo()
+{
+    if (readOnly_ || redo_.empty())
+        return;
+    if (!Swap(redo_.back().At, redo_.back().Removed, redo_.back().Inserted))
+        return;
+    // Back on the undo list as it was, without clearing what is left to redo.
+    undoBytes_ += redo_.back().Removed.size() + redo_.back().Inserted.size();
+    undo_.push_back(std::move(redo_.back()));
+    redo_.pop_back();
+}
+
 void LineTextWindow::Type(std::string_view cp1250)
 {
     if (readOnly_)
@@ -798,7 +918,7 @@ void LineTextWindow::Type(std::string_view cp1250)
         QApplication::beep();
         return;
     }
-    ReplaceSelection(cp1250);
+    UserReplaceSelection(cp1250);
 }
 
 void LineTextWindow::InsertMime(const QMimeData* source)

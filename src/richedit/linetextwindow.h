@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QImage;
@@ -80,6 +81,15 @@ public:
     void Paste();
     void SelectAll();
 
+    // Undo and redo of what the user typed, deleted, cut, pasted or dropped as text.
+    // Loading text, a stream-in of the program, and inserting or removing a picture
+    // forget the history; it keeps the last UndoLimitBytes bytes of edits.
+    bool CanUndo() const noexcept { return !undo_.empty(); }
+    bool CanRedo() const noexcept { return !redo_.empty(); }
+    void Undo();
+    void Redo();
+    static constexpr std::size_t UndoLimitBytes = 32u << 20;
+
     // The first line in view, and the character under a point of the viewport.
     Position FirstVisibleLine() const;
     Position PositionAt(QPoint viewportPos) const;
@@ -118,6 +128,20 @@ private:
     // Returns the position after them.
     Position Replace(Position start, Position end, std::string_view cp1250);
     void ReplaceSelection(std::string_view cp1250);
+    // An edit of the user's: done as Replace does and remembered for undo.
+    void UserReplace(Position start, Position end, std::string_view cp1250);
+    void UserReplaceSelection(std::string_view cp1250);
+
+    struct Edit {
+        Position At;
+        std::string Removed; // the bytes it took out, breaks as '\n'
+        std::string Inserted; // the bytes it put in their place
+    };
+    void Remember(Edit edit);
+    void Forget() noexcept;
+    // Puts `from` (the bytes at `at`) back to `to`, selecting the result; false when the
+    // text limit does not allow it.
+    bool Swap(Position at, const std::string& from, const std::string& to);
     // Edits typed or pasted: refused quietly (read-only, over the limit) or done.
     void Type(std::string_view cp1250);
     void InsertMime(const QMimeData* source);
@@ -144,6 +168,11 @@ private:
     int charWidth_ = 1;
     int ascent_ = 0;
     bool fixedPitch_ = true;
+
+    std::vector<Edit> undo_;
+    std::vector<Edit> redo_;
+    std::size_t undoBytes_ = 0;
+    bool recording_ = false; // a Replace of the undo history's own
 
     std::vector<Object> objects_; // by position
     std::shared_ptr<LineObjectTable> table_;

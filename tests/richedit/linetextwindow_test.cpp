@@ -148,7 +148,11 @@ TEST(LineTextWindow, CopyCutAndPasteGoThroughTheClipboardAsText)
     QStringList captions;
     for (const QAction* action : menu->actions())
         captions << action->text();
-    EXPECT_EQ(captions, (QStringList { "Wy&tnij", "&Kopiuj", "&Wklej", "", "Zaznacz &wszystko" }));
+    EXPECT_EQ(captions,
+        (QStringList {
+            "&Cofnij", QString::fromUtf8("&Ponów"), "", "Wy&tnij", "&Kopiuj", "&Wklej", "", "Zaznacz &wszystko" }));
+    EXPECT_TRUE(menu->actions()[0]->isEnabled()); // the paste can be undone
+    EXPECT_FALSE(menu->actions()[1]->isEnabled());
 }
 
 TEST(LineTextWindow, MouseClicksPlaceTheCaretAndDragsSelect)
@@ -228,4 +232,53 @@ TEST(LineTextWindow, TypingOverAPictureDropsIt)
     EXPECT_EQ(w->StreamOut(false), "a-b");
     EXPECT_EQ(w->GetOleInterface()->GetObjectCount(), 0);
     EXPECT_TRUE(std::dynamic_pointer_cast<ImageObject>(object)->Closed());
+}
+
+TEST(LineTextWindow, UndoAndRedoTakeBackWhatWasTypedDeletedAndCut)
+{
+    auto w = Shown("ab\r\ncd");
+    QWidget* target = w.get();
+    QTest::keyClick(target, Qt::Key_End);
+    Type(target, QStringLiteral("xyz")); // one word, undone at once
+    QTest::keyClick(target, Qt::Key_Return);
+    QTest::keyClick(target, Qt::Key_Backspace);
+    QTest::keyClick(target, Qt::Key_Backspace);
+    EXPECT_EQ(w->StreamOut(false), "abxy\r\ncd");
+
+    QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier); // the "z" deleted
+    EXPECT_EQ(w->StreamOut(false), "abxyz\r\ncd");
+    QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier); // the break deleted
+    QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier); // the break typed
+    EXPECT_EQ(w->StreamOut(false), "abxyz\r\ncd");
+    QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier); // "xyz"
+    EXPECT_EQ(w->StreamOut(false), "ab\r\ncd");
+    EXPECT_FALSE(w->CanUndo());
+    QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier); // nothing left: no change
+    EXPECT_EQ(w->StreamOut(false), "ab\r\ncd");
+
+    QTest::keyClick(target, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(w->StreamOut(false), "abxyz\r\ncd");
+    EXPECT_EQ(w->SelStart(), 2); // the text put back is selected
+    EXPECT_EQ(w->SelLength(), 3);
+    Type(target, QStringLiteral("Q")); // a new edit: nothing left to redo
+    EXPECT_FALSE(w->CanRedo());
+    EXPECT_EQ(w->StreamOut(false), "abQ\r\ncd");
+
+    // A cut comes back whole, line break and all.
+    w->SelectAll();
+    w->Cut();
+    EXPECT_EQ(w->TextLength(), 0);
+    w->Undo();
+    EXPECT_EQ(w->StreamOut(false), "abQ\r\ncd");
+
+    // Read-only windows keep their text; a load forgets the history.
+    w->SetReadOnly(true);
+    w->Undo();
+    EXPECT_EQ(w->StreamOut(false), "abQ\r\ncd");
+    w->SetReadOnly(false);
+    w->StreamIn("nowy", false);
+    EXPECT_FALSE(w->CanUndo());
+    EXPECT_FALSE(w->CanRedo());
+    w->Undo();
+    EXPECT_EQ(w->StreamOut(false), "nowy");
 }
