@@ -65,42 +65,6 @@ std::string ForeignBytes(QString text)
     return bytes;
 }
 
-Qt::DropAction ToDropAction(std::uint32_t effect)
-{
-    if (effect & DROPEFFECT_MOVE)
-        return Qt::MoveAction;
-    if (effect & DROPEFFECT_COPY)
-        return Qt::CopyAction;
-    if (effect & DROPEFFECT_LINK)
-        return Qt::LinkAction;
-    return Qt::IgnoreAction;
-}
-
-std::uint32_t ToEffects(Qt::DropActions actions)
-{
-    std::uint32_t effects = DROPEFFECT_NONE;
-    if (actions & Qt::CopyAction)
-        effects |= DROPEFFECT_COPY;
-    if (actions & Qt::MoveAction)
-        effects |= DROPEFFECT_MOVE;
-    if (actions & Qt::LinkAction)
-        effects |= DROPEFFECT_LINK;
-    return effects;
-}
-
-class ContainerSite final : public OleClientSite
-{
-public:
-    explicit ContainerSite(QWidget* window)
-        : window_(window)
-    {
-    }
-    QWidget* ContainerWindow() const override { return window_; }
-
-private:
-    QWidget* window_;
-};
-
 // The store's lines for the page renderer; object characters are blanks already.
 class StoreLines final : public LineSource
 {

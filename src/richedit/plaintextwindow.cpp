@@ -74,29 +74,6 @@ bool IsWordChar(QChar c)
     return c.isLetterOrNumber() || c == u'_';
 }
 
-Qt::DropAction ToDropAction(std::uint32_t effect)
-{
-    if (effect & DROPEFFECT_MOVE)
-        return Qt::MoveAction;
-    if (effect & DROPEFFECT_COPY)
-        return Qt::CopyAction;
-    if (effect & DROPEFFECT_LINK)
-        return Qt::LinkAction;
-    return Qt::IgnoreAction;
-}
-
-std::uint32_t ToEffects(Qt::DropActions actions)
-{
-    std::uint32_t effects = DROPEFFECT_NONE;
-    if (actions & Qt::CopyAction)
-        effects |= DROPEFFECT_COPY;
-    if (actions & Qt::MoveAction)
-        effects |= DROPEFFECT_MOVE;
-    if (actions & Qt::LinkAction)
-        effects |= DROPEFFECT_LINK;
-    return effects;
-}
-
 // The embedded object's id of the character at `pos`, or -1 when it is no object.
 int ObjectIdAt(const QTextDocument& document, Position pos)
 {
@@ -134,19 +111,6 @@ public:
 
 private:
     const QTextDocument& document_;
-};
-
-class ContainerSite final : public OleClientSite
-{
-public:
-    explicit ContainerSite(QWidget* window)
-        : window_(window)
-    {
-    }
-    QWidget* ContainerWindow() const override { return window_; }
-
-private:
-    QWidget* window_;
 };
 
 } // namespace

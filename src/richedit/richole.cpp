@@ -47,6 +47,29 @@ std::uint32_t KeyStateOf(Qt::KeyboardModifiers modifiers)
     return state;
 }
 
+std::uint32_t ToEffects(Qt::DropActions actions)
+{
+    std::uint32_t effects = DROPEFFECT_NONE;
+    if (actions & Qt::CopyAction)
+        effects |= DROPEFFECT_COPY;
+    if (actions & Qt::MoveAction)
+        effects |= DROPEFFECT_MOVE;
+    if (actions & Qt::LinkAction)
+        effects |= DROPEFFECT_LINK;
+    return effects;
+}
+
+Qt::DropAction ToDropAction(std::uint32_t effect)
+{
+    if (effect & DROPEFFECT_MOVE)
+        return Qt::MoveAction;
+    if (effect & DROPEFFECT_COPY)
+        return Qt::CopyAction;
+    if (effect & DROPEFFECT_LINK)
+        return Qt::LinkAction;
+    return Qt::IgnoreAction;
+}
+
 ImageObject::ImageObject(const QImage& image, std::shared_ptr<ObjectStorage> storage, Opener opener)
     : storage_(std::move(storage))
     , opener_(std::move(opener))

@@ -103,6 +103,20 @@ public:
     virtual QWidget* ContainerWindow() const = 0;
 };
 
+// The site of a text window's objects: the window itself.
+class ContainerSite final : public OleClientSite
+{
+public:
+    explicit ContainerSite(QWidget* window)
+        : window_(window)
+    {
+    }
+    QWidget* ContainerWindow() const override { return window_; }
+
+private:
+    QWidget* window_;
+};
+
 class EmbeddedObject
 {
 public:
@@ -165,6 +179,10 @@ public:
 
 // Key state of the keyboard modifiers held now or carried by an event.
 std::uint32_t KeyStateOf(Qt::KeyboardModifiers modifiers);
+// A drop's effects (DROPEFFECT_*) as the actions a drag offers, and back: the action of
+// an effect, moving before copying before linking.
+std::uint32_t ToEffects(Qt::DropActions actions);
+Qt::DropAction ToDropAction(std::uint32_t effect);
 
 // A picture pasted or dropped into the text. Its primary verb "Otwórz" writes the
 // picture to a temporary file and opens it in the system's viewer; the file goes when
