@@ -261,15 +261,8 @@ bool LineTextWindow::InsertImage(const QImage& image)
     if (TextLength() - SelLength() + 1 > limit_)
         throw TextLimitError("The text would exceed the limit of " + std::to_string(limit_) + " characters");
 
-    std::shared_ptr<ObjectStorage> storage;
-    if (callback_) {
-        if (Failed(callback_->GetNewStorage(storage)) || !storage)
-            return false;
-    } else {
-        storage = std::make_shared<ObjectStorage>();
-    }
-    auto picture = std::make_shared<ImageObject>(image, storage);
-    if (callback_ && callback_->QueryInsertObject(storage->Format, storage.get(), SelStart()) != S_OK)
+    auto picture = NewPictureObject(image, callback_.get(), SelStart());
+    if (!picture)
         return false;
 
     const Position at = SelStart();
@@ -283,10 +276,7 @@ bool LineTextWindow::InsertImage(const QImage& image)
 
 std::uint32_t LineTextWindow::DropEffect(std::uint32_t allowed, std::uint32_t keyState) const
 {
-    std::uint32_t effect = allowed;
-    if (callback_ && Failed(callback_->GetDragDropEffect(false, keyState, effect)))
-        return allowed;
-    return effect;
+    return DecideDropEffect(callback_.get(), allowed, keyState);
 }
 
 QMenu* LineTextWindow::CreateStandardContextMenu()
@@ -773,19 +763,25 @@ void LineTextWindow::UserReplace(Position start, Position end, std::string_view 
         objects_.begin(), objects_.end(), start, [](const Object& o, Position at) { return o.At < at; });
     const bool dropsObject = object != objects_.end() && object->At < end;
     std::string removed(store_.Bytes(start, end));
-    recording_ = true;
-    Position after = start;
-    try {
-        after = Replace(start, end, cp1250);
-    } catch (...) {
-        recording_ = false;
-        throw;
-    }
-    recording_ = false;
+    const Position after = ReplaceKeepingHistory(start, end, cp1250);
     if (dropsObject)
         Forget();
     else
         Remember(Edit { start, std::move(removed), std::string(store_.Bytes(start, after)) });
+}
+
+Position LineTextWindow::ReplaceKeepingHistory(Position start, Position end, std::string_view cp1250)
+{
+    struct Recording {
+        bool& flag;
+        explicit Recording(bool& f)
+            : flag(f)
+        {
+            flag = true;
+        }
+        ~Recording() { flag = false; }
+    } recording(recording_);
+    return Replace(start, end, cp1250);
 }
 
 void LineTextWindow::UserReplaceSelection(std::string_view cp1250)
@@ -799,6 +795,12 @@ void LineTextWindow::Remember(Edit edit)
     redo_.clear();
     if (edit.Removed.empty() && edit.Inserted.empty())
         return;
+    // An edit larger than the history may hold (a whole statement file deleted) is not
+    // kept twice in memory: the history ends there.
+    if (edit.Removed.size() + edit.Inserted.size() > UndoLimitBytes) {
+        Forget();
+        return;
+    }
     // Letters typed one after another are undone as one word.
     if (!undo_.empty()) {
         Edit& last = undo_.back();
@@ -833,14 +835,7 @@ bool LineTextWindow::Swap(Position at, const std::string& from, const std::strin
         QApplication::beep();
         return false;
     }
-    recording_ = true;
-    try {
-        Replace(at, at + static_cast<Position>(from.size()), to);
-    } catch (...) {
-        recording_ = false;
-        throw;
-    }
-    recording_ = false;
+    ReplaceKeepingHistory(at, at + static_cast<Position>(from.size()), to);
     anchor_ = at;
     caret_ = at + static_cast<Position>(to.size());
     EnsureVisible(caret_);

@@ -83,7 +83,8 @@ public:
 
     // Undo and redo of what the user typed, deleted, cut, pasted or dropped as text.
     // Loading text, a stream-in of the program, and inserting or removing a picture
-    // forget the history; it keeps the last UndoLimitBytes bytes of edits.
+    // forget the history; it keeps the last UndoLimitBytes bytes of edits (a larger
+    // edit ends it).
     bool CanUndo() const noexcept { return !undo_.empty(); }
     bool CanRedo() const noexcept { return !redo_.empty(); }
     void Undo();
@@ -131,6 +132,8 @@ private:
     // An edit of the user's: done as Replace does and remembered for undo.
     void UserReplace(Position start, Position end, std::string_view cp1250);
     void UserReplaceSelection(std::string_view cp1250);
+    // Replace, for the history's own edits: the history is kept.
+    Position ReplaceKeepingHistory(Position start, Position end, std::string_view cp1250);
 
     struct Edit {
         Position At;

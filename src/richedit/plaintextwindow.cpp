@@ -554,15 +554,8 @@ bool PlainTextWindow::InsertImage(const QImage& image)
     if (TextLength() - (cursor.selectionEnd() - cursor.selectionStart()) + 1 > limit_)
         throw TextLimitError("The text would exceed the limit of " + std::to_string(limit_) + " characters");
 
-    std::shared_ptr<ObjectStorage> storage;
-    if (callback_) {
-        if (Failed(callback_->GetNewStorage(storage)) || !storage)
-            return false;
-    } else {
-        storage = std::make_shared<ObjectStorage>();
-    }
-    auto object = std::make_shared<ImageObject>(image, storage);
-    if (callback_ && callback_->QueryInsertObject(storage->Format, storage.get(), cursor.selectionStart()) != S_OK)
+    auto object = NewPictureObject(image, callback_.get(), cursor.selectionStart());
+    if (!object)
         return false;
 
     const int id = objects_->NextId();
@@ -577,10 +570,7 @@ bool PlainTextWindow::InsertImage(const QImage& image)
 
 std::uint32_t PlainTextWindow::DropEffect(std::uint32_t allowed, std::uint32_t keyState) const
 {
-    std::uint32_t effect = allowed;
-    if (callback_ && Failed(callback_->GetDragDropEffect(false, keyState, effect)))
-        return allowed;
-    return effect;
+    return DecideDropEffect(callback_.get(), allowed, keyState);
 }
 
 void PlainTextWindow::InsertPlainText(QString text)

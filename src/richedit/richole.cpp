@@ -122,4 +122,28 @@ QImage ImageObject::Image() const
     return image;
 }
 
+std::shared_ptr<ImageObject> NewPictureObject(
+    const QImage& image, IRichEditOleCallback* callback, std::int64_t position)
+{
+    std::shared_ptr<ObjectStorage> storage;
+    if (callback) {
+        if (Failed(callback->GetNewStorage(storage)) || !storage)
+            return nullptr;
+    } else {
+        storage = std::make_shared<ObjectStorage>();
+    }
+    auto picture = std::make_shared<ImageObject>(image, storage);
+    if (callback && callback->QueryInsertObject(storage->Format, storage.get(), position) != S_OK)
+        return nullptr;
+    return picture;
+}
+
+std::uint32_t DecideDropEffect(IRichEditOleCallback* callback, std::uint32_t allowed, std::uint32_t keyState)
+{
+    std::uint32_t effect = allowed;
+    if (callback && Failed(callback->GetDragDropEffect(false, keyState, effect)))
+        return allowed;
+    return effect;
+}
+
 } // namespace zest::richedit

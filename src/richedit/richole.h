@@ -212,4 +212,13 @@ private:
     bool closed_ = false;
 };
 
+// A picture about to go into a text window at `position`, as a new object: storage and
+// consent come from the callback (without one, the object gets storage of its own).
+// Nothing when the callback refuses either.
+std::shared_ptr<ImageObject> NewPictureObject(
+    const QImage& image, IRichEditOleCallback* callback, std::int64_t position);
+// The effect of a drop offered with `allowed` effects and `keyState`, as the callback
+// decides it; `allowed` itself without a callback or when the callback fails.
+std::uint32_t DecideDropEffect(IRichEditOleCallback* callback, std::uint32_t allowed, std::uint32_t keyState);
+
 } // namespace zest::richedit

@@ -23,11 +23,6 @@ HoldingsColumns::HoldingsColumns(const fb::Query& q)
 {
 }
 
-void HoldingsRow::Read(const fb::Query& q)
-{
-    Read(q, HoldingsColumns(q));
-}
-
 void HoldingsRow::Read(const fb::Query& q, const HoldingsColumns& c)
 {
     // The reading rule: a null reads as 0 or as the empty text.

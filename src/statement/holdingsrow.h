@@ -4,7 +4,6 @@
 // rows through HoldingsRows, in the order in which the query delivers them.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 namespace zest
@@ -36,8 +35,8 @@ struct HoldingsRow {
     std::string Ofu, Ozu, Ozk;
     std::int64_t UseArea = 0; // pew
 
-    // Reads the current row of the holdings query by the reading rule.
-    void Read(const fb::Query& q);
+    // Reads the current row of the holdings query by the reading rule, from the columns
+    // found for its statement.
     void Read(const fb::Query& q, const HoldingsColumns& c);
 };
 
@@ -53,25 +52,16 @@ public:
 class QueryHoldingsRows : public HoldingsRows
 {
 public:
-    explicit QueryHoldingsRows(fb::Query& q)
-        : q_(&q)
-        , own_(q)
-        , columns_(&*own_)
-    {
-    }
-    // With the columns found earlier for the same statement.
+    // With the columns found for the same statement.
     QueryHoldingsRows(fb::Query& q, const HoldingsColumns& columns)
         : q_(&q)
         , columns_(&columns)
     {
     }
-    QueryHoldingsRows(const QueryHoldingsRows&) = delete;
-    QueryHoldingsRows& operator=(const QueryHoldingsRows&) = delete;
     bool Next(HoldingsRow& row) override;
 
 private:
     fb::Query* q_;
-    std::optional<HoldingsColumns> own_;
     const HoldingsColumns* columns_;
 };
 
