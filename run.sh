@@ -124,7 +124,7 @@ run_tests() {
     export FIREBIRD_LOCK=$ROOT/build/fb-lock-asan
     mkdir -p "$FIREBIRD_LOCK"
     ASAN_OPTIONS=halt_on_error=1:exitcode=86:detect_leaks=1 \
-      LSAN_OPTIONS=suppressions=$ROOT/tests/lsan.supp:print_suppressions=0:exitcode=87 \
+      LSAN_OPTIONS=suppressions=$ROOT/tests/lsan.supp:print_suppressions=0:exitcode=87:use_tls=0 \
       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
       ctest --preset asan -j 2
   fi
