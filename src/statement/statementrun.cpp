@@ -3,12 +3,11 @@
 #include <set>
 #include <vector>
 
+#include "batchreads.h"
 #include "holdingstext.h"
-#include "register/catalogue.h"
 #include "statement/connection/reading.h"
 #include "statementfile.h"
 #include "statementwriter.h"
-#include "subjectlist.h"
 
 namespace zest
 {
@@ -36,11 +35,6 @@ private:
     int exceptions_;
 };
 
-struct MarriageRow {
-    std::int32_t SubjectId;
-    std::int32_t Other;
-};
-
 } // namespace
 
 StatementRun::StatementRun(fb::Transaction& tr, StatementWriter& writer, LineBuffer& buffer, AreaState& area)
@@ -53,12 +47,14 @@ StatementRun::StatementRun(fb::Transaction& tr, StatementWriter& writer, LineBuf
 
 StatementRun::~StatementRun() = default;
 
-fb::Query& StatementRun::Marriages(bool husband)
+long StatementRun::ReadAheadMisses() const noexcept
 {
-    std::unique_ptr<fb::Query>& q = husband ? husbandMarriages_ : wifeMarriages_;
-    if (!q)
-        q = PrepareWithPlanFallback(*tr_, husband ? reg::HusbandMarriagesQuery : reg::WifeMarriagesQuery);
-    return *q;
+    return readAhead_ ? readAhead_->Misses() : 0;
+}
+
+long StatementRun::ReadAheadExecutions() const noexcept
+{
+    return readAhead_ ? readAhead_->Executions() : 0;
 }
 
 SubjectOutcome StatementRun::ReportSubject(const SubjectRow& row, const RunOptions& options)
@@ -96,15 +92,8 @@ SubjectOutcome StatementRun::ReportSubject(const SubjectRow& row, const RunOptio
         return done(false);
     }
 
-    // The marriage rows are read whole before any block is written: the writer runs
-    // its own statements on the same transaction.
-    fb::Query& q = Marriages(husband);
-    q.SetInteger("idp", row.Integer("id"));
-    q.Open();
     std::vector<MarriageRow> marriages;
-    while (q.Next())
-        marriages.push_back({ q.AsInteger("id_pdm"), q.AsInteger("Drugi") });
-    q.Close();
+    writer_->Reads().Marriages(row.Integer("id"), husband, marriages);
 
     std::set<std::string> ReportedWives;
     for (const MarriageRow& m : marriages) {
@@ -129,11 +118,13 @@ void StatementRun::Run(SubjectCursor& list, const RunOptions& options, Statement
 {
     struct Attach {
         LineBuffer* b;
+        StatementWriter* w;
         ~Attach()
         {
             b->SetStatementFile(nullptr);
+            w->UseReads(nullptr);
         }
-    } attach { buffer_ };
+    } attach { buffer_, writer_ };
     ClearOnError clear(*buffer_);
     buffer_->EmitLine("", EmitClear);
     buffer_->SetStatementFile(&file);
@@ -141,25 +132,78 @@ void StatementRun::Run(SubjectCursor& list, const RunOptions& options, Statement
     if (!list.IsOpen())
         throw std::runtime_error("Lista podmiot\xF3w nie jest pobrana: najpierw \"Pobierz osoby\".");
 
-    if (options.wskazany) {
-        const SubjectOutcome o = ReportSubject(list.Current(), options);
+    // A subject whose statement is written counts as done even when the user cancels
+    // at that moment: a cancel seen after the last subject throws nothing away.
+    int done = 0;
+    int total = 0;
+    bool last = false;
+    auto step = [&] {
+        ++done;
+        if (progress && !progress(done, total) && !last)
+            throw RunCancelled();
+    };
+    auto report = [&](const SubjectRow& row) {
+        const SubjectOutcome o = ReportSubject(row, options);
         if (outcome)
             outcome(o);
-        if (progress)
-            progress(1, 1);
+    };
+
+    if (batchSize_ <= 0) {
+        // One statement per question, subject after subject.
+        if (options.wskazany) {
+            total = 1;
+            last = true;
+            report(list.Current());
+            step();
+            return;
+        }
+        total = progress ? list.Count() : 0;
+        list.First();
+        while (!list.Eof()) {
+            report(list.Current());
+            list.Next();
+            last = list.Eof();
+            step();
+        }
         return;
     }
-    const int total = progress ? list.Count() : 0;
-    int doneCount = 0;
+
+    // Kept by the run object: its statements are prepared once for all its runs.
+    if (!readAhead_)
+        readAhead_ = std::make_unique<BatchReads>(*tr_, writer_->OwnReads());
+    BatchReads& reads = *readAhead_;
+    // Long reads of a batch keep the progress moving and can be cancelled.
+    const BatchReads::Tick tick = [&] {
+        if (progress && !progress(done, total))
+            throw RunCancelled();
+    };
+    std::vector<std::unique_ptr<SubjectRow>> rows;
+    auto writeBatch = [&](bool lastBatch) {
+        reads.Load(rows, options, tick);
+        writer_->UseReads(&reads);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            report(*rows[i]);
+            last = lastBatch && i + 1 == rows.size();
+            step();
+        }
+        writer_->UseReads(nullptr);
+    };
+
+    if (options.wskazany) {
+        total = 1;
+        rows.push_back(list.HoldCurrent());
+        writeBatch(true);
+        return;
+    }
+    total = progress ? list.Count() : 0;
     list.First();
     while (!list.Eof()) {
-        const SubjectOutcome o = ReportSubject(list.Current(), options);
-        if (outcome)
-            outcome(o);
-        ++doneCount;
-        if (progress && !progress(doneCount, total))
-            throw RunCancelled();
-        list.Next();
+        rows.clear();
+        while (!list.Eof() && static_cast<int>(rows.size()) < batchSize_) {
+            rows.push_back(list.HoldCurrent());
+            list.Next();
+        }
+        writeBatch(list.Eof());
     }
 }
 

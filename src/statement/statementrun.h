@@ -19,6 +19,7 @@ namespace zest
 
 class StatementWriter;
 class StatementFile;
+class BatchReads;
 
 // The subject list's own cursor; the run walks it without copying the list.
 class SubjectCursor
@@ -30,6 +31,9 @@ public:
     virtual bool Eof() const = 0;
     virtual void Next() = 0;
     virtual const SubjectRow& Current() const = 0;
+    // A copy of the current row that stays when the cursor moves on (the run reads
+    // a batch of subjects ahead).
+    virtual std::unique_ptr<SubjectRow> HoldCurrent() const = 0;
     // How many subjects the list holds (fetching the rest of it if need be).
     virtual int Count() = 0;
 };
@@ -49,7 +53,7 @@ struct SubjectOutcome {
     bool Written = false; // the statement reached the file
 };
 
-// Thrown when the user cancels a run between two subjects.
+// Thrown when the user cancels a run.
 class RunCancelled : public std::runtime_error
 {
 public:
@@ -80,15 +84,24 @@ public:
     // flush through the threshold test, or a clear when it gets no statement.
     SubjectOutcome ReportSubject(const SubjectRow& row, const RunOptions& options);
 
-private:
-    fb::Query& Marriages(bool husband);
+    // Subjects read ahead at a time (BatchReads): a few statements per batch instead of
+    // several per subject. 0 or less: one statement per question (the reference way).
+    static constexpr int DefaultBatchSize = 1000;
+    void SetBatchSize(int subjects) noexcept { batchSize_ = subjects; }
+    int BatchSize() const noexcept { return batchSize_; }
 
+    // Questions that the read-ahead could not answer, and statements it executed, over
+    // the runs of this object.
+    long ReadAheadMisses() const noexcept;
+    long ReadAheadExecutions() const noexcept;
+
+private:
     fb::Transaction* tr_;
     StatementWriter* writer_;
     LineBuffer* buffer_;
     AreaState* area_;
-    std::unique_ptr<fb::Query> husbandMarriages_;
-    std::unique_ptr<fb::Query> wifeMarriages_;
+    int batchSize_ = DefaultBatchSize;
+    std::unique_ptr<BatchReads> readAhead_;
 };
 
 // The name of a subject row for lists and summaries: "surname first-name" of a person,

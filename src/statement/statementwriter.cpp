@@ -5,8 +5,6 @@
 #include "classmatch.h"
 #include "format.h"
 #include "holdingstext.h"
-#include "statement/register/catalogue.h"
-#include "subjectlist.h"
 
 namespace zest
 {
@@ -61,36 +59,17 @@ std::string TotalLine(std::string_view label, std::int64_t total)
 
 StatementWriter::StatementWriter(fb::Transaction& tr, const PrecinctTable& precincts, const ClassGrid& classes,
     LineBuffer& buffer, AreaState& area, SpouseSlots& spouses, StatementOptions options)
-    : tr_(&tr)
-    , precincts_(&precincts)
+    : precincts_(&precincts)
     , classes_(&classes)
     , buffer_(&buffer)
     , area_(&area)
     , spouses_(&spouses)
     , options_(options)
+    , own_(tr)
 {
 }
 
 StatementWriter::~StatementWriter() = default;
-
-std::unique_ptr<fb::Query> StatementWriter::Prepare(std::string_view sql)
-{
-    auto q = std::make_unique<fb::Query>(*tr_, sql);
-    ++prepared_;
-    return q;
-}
-
-fb::Query& StatementWriter::Holdings()
-{
-    if (!dzzuz_) {
-        // A register whose indexes are keyed otherwise refuses the plan; its statements
-        // are still written, with the server's own access path.
-        dzzuz_ = PrepareWithPlanFallback(*tr_, reg::HoldingsQuery);
-        ++prepared_;
-        holdingsColumns_ = HoldingsColumns(*dzzuz_);
-    }
-    return *dzzuz_;
-}
 
 void StatementWriter::WriteTableHeading()
 {
@@ -102,12 +81,7 @@ void StatementWriter::WriteTableHeading()
 
 void StatementWriter::WriteHoldingsTable(std::int32_t subjectId, char kind, const SubjectRow* current)
 {
-    fb::Query& q = Holdings();
-    q.Close();
-    q.SetInteger("idp", subjectId);
-    q.Open();
-    QueryHoldingsRows rows(q, *holdingsColumns_);
-    WriteHoldingsBlock(subjectId, kind, current, rows);
+    WriteHoldingsBlock(subjectId, kind, current, reads_->Holdings(subjectId));
 }
 
 void StatementWriter::WriteHoldingsBlock(
@@ -191,22 +165,7 @@ void StatementWriter::WriteHoldingsBlock(
 
 std::int32_t StatementWriter::FindPersonSubjectId(std::int32_t personId)
 {
-    if (!spouseSubject_) {
-        // The catalogue's text takes the person id formatted in ("= %d"); the writer binds
-        // it as a parameter instead ("= :id"), so one statement serves the whole run. The
-        // rows are the same.
-        std::string sql(reg::SpouseSubjectQuery);
-        const std::size_t at = sql.find("%d");
-        sql.replace(at, 2, ":id");
-        spouseSubject_ = Prepare(sql);
-    }
-    fb::Query& q = *spouseSubject_;
-    q.Close();
-    q.SetInteger("id", personId);
-    q.Open();
-    const std::int32_t id = q.Next() ? q.AsInteger("id_pdm") : -1;
-    q.Close();
-    return id;
+    return reads_->PersonSubjectId(personId);
 }
 
 } // namespace zest

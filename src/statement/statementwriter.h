@@ -3,12 +3,9 @@
 // block and the holdings table to the line buffer. It opens no window and touches no
 // file; the statement run clears and flushes the buffer.
 //
-// The holdings query (dzzuz), the address statement (adresSQL), the couple members and
-// the group members statements are prepared once per writer, on first use, and run
-// again with new parameters, and so is the spouse subject query. The member lists
-// "WHERE ID IN (...)" take their ids as parameters, in a few fixed list sizes, each
-// prepared once per writer and kind: a list is padded to its size with its last id
-// repeated, which adds no row.
+// What it reads comes from a RegisterReads: its own statements, one per question, each
+// prepared once per writer (registerreads.h), or rows that the run has read ahead for a
+// batch of subjects.
 //
 // Errors of the database layer are not caught: they leave at once, and the lines
 // already added stay in the buffer.
@@ -24,6 +21,7 @@
 #include "holdingsrow.h"
 #include "linebuffer.h"
 #include "precincts.h"
+#include "registerreads.h"
 #include "spouseslots.h"
 #include "statement/connection/database.h"
 #include "subjectrow.h"
@@ -93,22 +91,21 @@ public:
     // A person's own subject id ('F' subject with that OSOBY id), or -1 when none.
     std::int32_t FindPersonSubjectId(std::int32_t personId);
 
-    // How many statements this writer has prepared so far.
-    int PreparedStatements() const noexcept { return prepared_; }
+    // How many statements this writer's own reads have prepared so far.
+    int PreparedStatements() const noexcept { return own_.PreparedStatements(); }
+
+    // Where the writer reads from: `reads` until the next call, or its own statements
+    // (nullptr). The reads must outlive their use.
+    void UseReads(RegisterReads* reads) noexcept { reads_ = reads ? reads : &own_; }
+    RegisterReads& Reads() noexcept { return *reads_; }
+    SubjectReads& OwnReads() noexcept { return own_; }
 
 private:
     void Emit(std::string_view line) { buffer_->EmitLine(line, EmitAdd); }
-    std::unique_ptr<fb::Query> Prepare(std::string_view sql);
-    fb::Query& Holdings();
-    fb::Query& Address();
     void WriteNamedAddress(
         const std::string& name, std::int32_t addressId, const std::string& premises, std::vector<std::string>& lines);
     void WriteMemberList(char kind, const std::vector<std::int32_t>& ids, std::vector<std::string>& lines);
-    // The member list statement of the kind ('F' or 'P') for lists of `count` ids; its
-    // ParamCount() is the size the list must be padded to.
-    fb::Query& MemberList(char kind, std::size_t count);
 
-    fb::Transaction* tr_;
     const PrecinctTable* precincts_;
     const ClassGrid* classes_;
     LineBuffer* buffer_;
@@ -116,16 +113,11 @@ private:
     SpouseSlots* spouses_;
     StatementOptions options_;
 
-    std::unique_ptr<fb::Query> dzzuz_;
-    std::optional<HoldingsColumns> holdingsColumns_; // of dzzuz_, found once
-    std::unique_ptr<fb::Query> adresSQL_;
-    std::unique_ptr<fb::Query> coupleMembers_;
-    std::unique_ptr<fb::Query> groupMembers_;
-    std::unique_ptr<fb::Query> spouseSubject_;
-    // Member lists: persons, then institutions, one statement per list size.
-    static constexpr std::size_t MemberListSizeCount = 12;
-    std::array<std::array<std::unique_ptr<fb::Query>, MemberListSizeCount>, 2> memberLists_;
-    int prepared_ = 0;
+    SubjectReads own_;
+    RegisterReads* reads_ = &own_;
+    // Scratch rows of the header lookups, kept between calls.
+    std::vector<CoupleMemberRow> couple_;
+    std::vector<MemberRow> memberRows_;
 };
 
 } // namespace zest

@@ -20,6 +20,7 @@ public:
     bool Eof() const override { return list_->Eof(); }
     void Next() override { list_->Next(); }
     const SubjectRow& Current() const override { return *list_; }
+    std::unique_ptr<SubjectRow> HoldCurrent() const override { return list_->HoldCurrent(); }
     int Count() override
     {
         list_->FetchAll();

@@ -1,6 +1,6 @@
 // The subject list.
-#include "statement/connection/namedparams.h"
 #include "subjectlistdata.h"
+#include "statement/connection/namedparams.h"
 
 #include <algorithm>
 #include <charconv>
@@ -73,6 +73,7 @@ void SubjectList::Open(fb::Transaction& tr, std::string_view sql)
     sql_ = query->sql();
     query_ = std::move(query);
     columns_ = std::move(columns);
+    heldColumns_.reset();
     rows_ = std::move(rows);
     ended_ = ended;
     current_ = rows_.empty() ? -1 : 0;
@@ -92,6 +93,7 @@ void SubjectList::Close() noexcept
     query_.reset();
     sql_.clear();
     columns_.clear();
+    heldColumns_.reset();
     rows_.clear();
     ended_ = true;
     eof_ = true;
@@ -102,11 +104,7 @@ void SubjectList::Close() noexcept
 
 int SubjectList::ColumnIndex(std::string_view name) const noexcept
 {
-    for (std::size_t c = 0; c < columns_.size(); ++c) {
-        if (fb::NamesEqual(columns_[c], name))
-            return static_cast<int>(c);
-    }
-    return -1;
+    return FindColumn(columns_, name);
 }
 
 int SubjectList::FetchMore(int count)
@@ -199,24 +197,27 @@ const SubjectList::Cell* SubjectList::CurrentCell(std::string_view column) const
 std::int32_t SubjectList::Integer(std::string_view column) const
 {
     const Cell* cell = CurrentCell(column);
-    if (!cell || !*cell)
-        return fb::ReadInteger(std::nullopt);
-    std::string_view text = **cell;
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    std::int32_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
-        throw std::runtime_error("'" + **cell + "' is not a valid integer value");
-    return value;
+    return cell ? CellInteger(*cell) : fb::ReadInteger(std::nullopt);
 }
 
 std::string SubjectList::Text(std::string_view column) const
 {
     const Cell* cell = CurrentCell(column);
     return cell ? fb::ReadText(*cell) : std::string();
+}
+
+std::unique_ptr<SubjectRow> SubjectList::HoldCurrent() const
+{
+    if (!IsOpen())
+        ClosedList();
+    if (!heldColumns_)
+        heldColumns_ = std::make_shared<const std::vector<std::string>>(columns_);
+    std::vector<Cell> cells;
+    if (current_ >= 0)
+        cells = rows_[static_cast<std::size_t>(current_)];
+    else
+        cells.resize(columns_.size()); // an empty list reads as nulls
+    return std::make_unique<HeldSubjectRow>(heldColumns_, std::move(cells));
 }
 
 char SubjectList::Letter(std::string_view column) const

@@ -103,6 +103,9 @@ public:
     // closed list, throws fb::UsageError.
     std::int32_t Integer(std::string_view column) const override;
     std::string Text(std::string_view column) const override;
+    // A copy of the current row that stays when the list moves on.
+    std::unique_ptr<SubjectRow> HoldCurrent() const;
+
     // The first byte of the text (the kind letter of typ, the sex letter of plec), 0 when empty.
     char Letter(std::string_view column) const;
 
@@ -113,6 +116,7 @@ private:
     std::unique_ptr<fb::Query> query_;
     std::string sql_;
     std::vector<std::string> columns_;
+    mutable HeldSubjectRow::Columns heldColumns_; // columns_ shared by the held rows
     std::vector<std::vector<Cell>> rows_;
     SubjectListObserver* observer_ = nullptr;
     int batch_ = DefaultFetchBatch;

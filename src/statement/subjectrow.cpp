@@ -1,10 +1,11 @@
-#include "statement/connection/namedparams.h"
 #include "subjectrow.h"
+#include "statement/connection/namedparams.h"
 
 #include <charconv>
 #include <stdexcept>
 
 #include "statement/connection/database.h"
+#include "statement/connection/reading.h"
 
 namespace zest
 {
@@ -60,6 +61,65 @@ std::int32_t QuerySubjectRow::Integer(std::string_view column) const
 std::string QuerySubjectRow::Text(std::string_view column) const
 {
     return query_->AsString(column);
+}
+
+std::unique_ptr<SubjectRow> HoldQueryRow(const fb::Query& query, HeldSubjectRow::Columns& columns)
+{
+    const int n = query.FieldCount();
+    if (!columns) {
+        auto names = std::make_shared<std::vector<std::string>>();
+        for (int c = 0; c < n; ++c)
+            names->push_back(query.FieldName(c));
+        columns = std::move(names);
+    }
+    std::vector<HeldSubjectRow::Cell> cells;
+    cells.reserve(static_cast<std::size_t>(n));
+    for (int c = 0; c < n; ++c)
+        cells.push_back(query.Text(c));
+    return std::make_unique<HeldSubjectRow>(columns, std::move(cells));
+}
+
+int FindColumn(const std::vector<std::string>& columns, std::string_view name) noexcept
+{
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (fb::NamesEqual(columns[c], name))
+            return static_cast<int>(c);
+    }
+    return -1;
+}
+
+std::int32_t CellInteger(const std::optional<std::string>& cell)
+{
+    if (!cell)
+        return fb::ReadInteger(std::nullopt);
+    std::string_view text = *cell;
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    std::int32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+        throw std::runtime_error("'" + *cell + "' is not a valid integer value");
+    return value;
+}
+
+const HeldSubjectRow::Cell& HeldSubjectRow::Find(std::string_view column) const
+{
+    const int index = FindColumn(*columns_, column);
+    if (index < 0)
+        throw fb::UsageError("unknown column: " + std::string(column));
+    return cells_.at(static_cast<std::size_t>(index));
+}
+
+std::int32_t HeldSubjectRow::Integer(std::string_view column) const
+{
+    return CellInteger(Find(column));
+}
+
+std::string HeldSubjectRow::Text(std::string_view column) const
+{
+    return fb::ReadText(Find(column));
 }
 
 } // namespace zest

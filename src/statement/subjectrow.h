@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -59,5 +61,38 @@ public:
 private:
     const fb::Query* query_;
 };
+
+// A row kept apart from its list, for a run that reads ahead: the cells as the subject
+// list holds them (null, or the value as text, numbers in decimal), read by its rule.
+class HeldSubjectRow : public SubjectRow
+{
+public:
+    using Cell = std::optional<std::string>;
+    using Columns = std::shared_ptr<const std::vector<std::string>>;
+    HeldSubjectRow(Columns columns, std::vector<Cell> cells)
+        : columns_(std::move(columns))
+        , cells_(std::move(cells))
+    {
+    }
+
+    std::int32_t Integer(std::string_view column) const override;
+    std::string Text(std::string_view column) const override;
+
+private:
+    const Cell& Find(std::string_view column) const;
+
+    Columns columns_;
+    std::vector<Cell> cells_;
+};
+
+// A copy of the row on which the query stands; `columns` holds the query's column
+// names, made on the first call and shared by the rows.
+std::unique_ptr<SubjectRow> HoldQueryRow(const fb::Query& query, HeldSubjectRow::Columns& columns);
+
+// The index of a column by name without regard to case, or -1.
+int FindColumn(const std::vector<std::string>& columns, std::string_view name) noexcept;
+// A cell of the subject list read as an integer: null reads 0; the decimal text, blanks
+// around it allowed; anything else throws "'...' is not a valid integer value".
+std::int32_t CellInteger(const std::optional<std::string>& cell);
 
 } // namespace zest

@@ -63,8 +63,7 @@ protected:
     }
 };
 
-// The land uses of one parcel come in the server's order, which the query leaves open
-// (this server gives the smaller area first).
+// The land uses of one parcel come smallest area first.
 TEST_F(WriterGolden, PersonWithOneParcel)
 {
     LoadNowak();

@@ -1,5 +1,8 @@
 #include "writerfixture.h"
 
+#include "statement/batchreads.h"
+#include "statement/statementrun.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -204,10 +207,34 @@ void WriterTest::WriteListed(int kindIndex, int subjectId, bool headerOnly)
         const QuerySubjectRow row(*list);
         const std::string typ = list->AsString("typ");
         const char kind = typ.empty() ? '\0' : typ.front();
+        const std::size_t before = buffer.lines().size();
+        const std::int64_t areaBefore = area.SelectedAreaSum;
         if (headerOnly)
             w.WriteSubjectHeader(subjectId, kind, &row);
         else
             w.WriteHoldingsTable(subjectId, kind, &row);
+
+        // The same block from rows read ahead for a batch of this one subject.
+        HeldSubjectRow::Columns columns;
+        std::vector<std::unique_ptr<SubjectRow>> held;
+        held.push_back(HoldQueryRow(*list, columns));
+        AreaState batchArea;
+        LineBuffer batchLines(batchArea);
+        SpouseSlots batchSpouses = spouses;
+        StatementWriter batchWriter(*tr, precincts, classes, batchLines, batchArea, batchSpouses, options);
+        BatchReads reads(*tr, batchWriter.OwnReads());
+        reads.Load(held, RunOptions {});
+        batchWriter.UseReads(&reads);
+        if (headerOnly)
+            batchWriter.WriteSubjectHeader(subjectId, kind, held.front().get());
+        else
+            batchWriter.WriteHoldingsTable(subjectId, kind, held.front().get());
+        EXPECT_EQ(batchLines.lines(),
+            std::vector<std::string>(
+                buffer.lines().begin() + static_cast<std::ptrdiff_t>(before), buffer.lines().end()))
+            << "read ahead";
+        EXPECT_EQ(batchArea.SelectedAreaSum, area.SelectedAreaSum - areaBefore) << "read ahead";
+        EXPECT_EQ(reads.Misses(), 0) << "read ahead";
         list->Close();
         return;
     }

@@ -171,12 +171,15 @@ TEST_P(StatementRunThroughTool, WritesTheExpectedStatements)
 {
     const RunCase& c = GetParam();
     CliRegister reg(c.scenario());
-    std::vector<std::string> args { "--database", reg.path() };
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    const CliResult r = RunCli(args);
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    EXPECT_TRUE(MatchesRunGolden(c.golden, r.out));
+    // Read ahead (the default), and subject after subject: the same bytes.
+    for (const char* readAhead : { "1000", "0" }) {
+        std::vector<std::string> args { "--database", reg.path(), "--read-ahead", readAhead };
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliResult r = RunCli(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_TRUE(MatchesRunGolden(c.golden, r.out)) << "--read-ahead " << readAhead;
+    }
 }
 
 using A = std::vector<std::string>;

@@ -30,6 +30,10 @@ Writes the holdings statements of a register's subjects, as the statement window
   --pdf FILE             also print the statements into the PDF file FILE (A4), as the
                          preview's print button does: each block on pages of its own
   --page-numbers         number the PDF's pages "- 1 -", "- 2 -", ... (with --pdf)
+  --read-ahead N         subjects whose rows are read ahead together, a few statements
+                         per batch (default 1000); 0 reads subject after subject, with
+                         a statement per block, address and marriage list (slow on a
+                         network; the same bytes)
   --help                 this text
 
 The output, summary and PDF files appear only when the run succeeds.
@@ -111,6 +115,10 @@ Options ParseArguments(const std::vector<std::string>& args)
             o.to = next();
         } else if (a == "--subject") {
             o.subject = ParseInt(a, next());
+        } else if (a == "--read-ahead") {
+            o.readAhead = ParseInt(a, next());
+            if (o.readAhead < 0)
+                throw UsageError("--read-ahead: '" + std::to_string(o.readAhead) + "' is below 0");
         } else if (a == "--threshold") {
             o.threshold = ParseInt(a, next());
         } else if (a == "--marks") {

@@ -41,6 +41,7 @@ struct Options {
     bool progress = false;
     std::string pdf; // empty: no PDF
     bool pageNumbers = false;
+    int readAhead = 1000; // subjects read ahead at a time; 0: a statement per question
     bool help = false;
 };
 

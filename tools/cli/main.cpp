@@ -360,6 +360,7 @@ int Run(const cli::Options& o)
     StatementWriter writer(
         session.IBTransaction1, session.Precincts, session.Classes, lib.Lines, lib.Area, spouses, sopt);
     StatementRun run(session.IBTransaction1, writer, lib.Lines, lib.Area);
+    run.SetBatchSize(o.readAhead);
 
     cli::QueryCursor list(PrepareWithPlanFallback(session.IBTransaction1, SubjectListSql(o.kind, from, to)));
     RunOptions ropt;

@@ -29,11 +29,13 @@ public:
     bool Eof() const override { return eof_; }
     void Next() override { eof_ = !query_->Next(); }
     const SubjectRow& Current() const override { return row_; }
+    std::unique_ptr<SubjectRow> HoldCurrent() const override { return HoldQueryRow(*query_, columns_); }
     int Count() override { return -1; } // not known before the end
 
 private:
     std::unique_ptr<fb::Query> query_;
     QuerySubjectRow row_;
+    mutable HeldSubjectRow::Columns columns_;
     bool eof_ = true;
 };
 

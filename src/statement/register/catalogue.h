@@ -36,6 +36,10 @@ extern const std::string_view GroupListOrder;
 // Closes a range condition.
 extern const std::string_view BoundClose; // "'"
 
+// The orders below that the rows' keys leave open (a person's marriages, a group's
+// members, the rows of a member list, a person's subjects) are made definite by ids, so
+// that a statement and its read-ahead give rows in the same order.
+//
 // The marriages of a man (:idp his OSOBY.ID): the couple's ID_PDM and the wife as Drugi.
 extern const std::string_view HusbandMarriagesQuery;
 // The marriages of a woman (:idp her OSOBY.ID): the couple's ID_PDM and the husband as Drugi.
@@ -46,13 +50,38 @@ extern const std::string_view SpouseSubjectQuery;
 extern const std::string_view CoupleMembersQuery;
 // Members of a group subject (:idp the group's INNE_PODM.ID).
 extern const std::string_view GroupMembersQuery;
-// Member persons and member institutions; followed by a parenthesised id list.
+// Member persons and member institutions; followed by a parenthesised id list and
+// MemberListOrder.
 extern const std::string_view MemberPersonsHead;
 extern const std::string_view MemberInstitutionsHead;
+extern const std::string_view MemberListOrder; // " order by ID"
 
 // One address with the names of its dictionaries (:PID the ADRESY.ID).
 extern const std::string_view AddressQuery;
-// Every current land use that a subject holds (:idp the subject's ID_PDM).
+// Every current land use that a subject holds (:idp the subject's ID_PDM). Land uses of
+// one parcel come smallest area first, then by their codes (see HoldingsOrder).
 extern const std::string_view HoldingsQuery;
+
+// Statements that read ahead for a batch of subjects. "(%ids)" stands for a list of "?"
+// parameters, the ids of the batch (the same list where it stands twice). Each gives the
+// rows of its per-subject statement above, with the key it was asked for as the first
+// column, in the same order for every key.
+inline constexpr std::string_view IdListMarker = "(%ids)";
+// Holdings of many subjects (IDP the subject), ordered by subject, then as HoldingsQuery.
+extern const std::string_view BatchHoldingsQuery;
+// Marriages of many men (KTO the husband) or women (KTO the wife).
+extern const std::string_view BatchHusbandMarriagesQuery;
+extern const std::string_view BatchWifeMarriagesQuery;
+// Own subjects of many persons (ID_OS the person).
+extern const std::string_view BatchPersonSubjectsQuery;
+// Husband and wife of many couples (IDP the couple's subject).
+extern const std::string_view BatchCoupleMembersQuery;
+// Members of many group subjects (GRUPA the group's INNE_PODM.ID).
+extern const std::string_view BatchGroupMembersQuery;
+// Member persons and member institutions by id (ID the person or institution).
+extern const std::string_view BatchMemberPersonsQuery;
+extern const std::string_view BatchMemberInstitutionsQuery;
+// Many addresses (ID the address).
+extern const std::string_view BatchAddressQuery;
 
 } // namespace zest::reg
