@@ -4,7 +4,6 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QGuiApplication>
-#include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -36,13 +35,11 @@ struct Printed {
 
 // The printer setup chooses `file` (a PDF writer) as the printer; the print button then
 // prints at once, without a dialog.
-void ChoosePdfPrinter(Twiz& wiz, const QString& file, const std::function<void(QPrinter&)>& more = {})
+void ChoosePdfPrinter(Twiz& wiz, const QString& file)
 {
     wiz.PrinterSetupDialog1 = [&](QPrinter& printer, QWidget*) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file);
-        if (more)
-            more(printer);
         return true;
     };
     wiz.SpeedButton3Click();
@@ -221,34 +218,6 @@ TEST(PrintButton, NoUsablePrinterIsReportedAndTheNextPrintWorks)
     const Printed printed = PrintThroughButton(*wiz, QStringLiteral("preview_after_no_printer"));
     EXPECT_TRUE(printed.Boxes.empty());
     EXPECT_EQ(printed.Pages.size(), 3);
-}
-
-// The paper and orientation chosen in the printer setup hold for every later print and
-// for the PDF export.
-TEST(PrinterSetup, ChoiceHoldsForThePrintsThatFollow)
-{
-    auto wiz = PreviewWith(ThreeBlocks);
-    const QString printed = TestPath(QStringLiteral("setup_a5_landscape.pdf"));
-    QFile::remove(printed);
-    ChoosePdfPrinter(*wiz, printed, [](QPrinter& p) {
-        p.setPageSize(QPageSize(QPageSize::A5));
-        p.setPageOrientation(QPageLayout::Landscape);
-    });
-
-    const QString exported = TestPath(QStringLiteral("setup_a5_export.pdf"));
-    wiz->SavePdfDialog = [&](QWidget*) { return exported; };
-    zest::test::MessageRecorder boxes;
-    wiz->SpeedButton2Click();
-    wiz->SpeedButton2Click(); // the second print goes to the same printer, again without asking
-    wiz->SpeedButton7Click();
-    EXPECT_TRUE(boxes.boxes.empty());
-    for (const QString& file : { printed, exported }) {
-        SCOPED_TRACE(file.toStdString());
-        const std::vector<zest::richedit::test::PdfPage> pages = zest::richedit::test::PdfWords(file);
-        ASSERT_EQ(pages.size(), 3u);
-        EXPECT_NEAR(pages[0].Width, 595.3, 1.0); // A5 across
-        EXPECT_NEAR(pages[0].Height, 419.5, 1.0);
-    }
 }
 
 // The standard printer setup, driven as a clerk would: it is the print dialog under the
