@@ -11,7 +11,7 @@ cd "$(dirname "$(readlink -f "$0")")"
 ROOT=$PWD
 
 PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config locales
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libgl-dev
   libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
   libgtest-dev googletest

@@ -5,6 +5,7 @@
 // directory, removed at the end. Readable lines come first; the last lines are one
 // figure each, "key=value", medians of the repetitions.
 #include <QApplication>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -34,6 +35,7 @@ struct Options {
     int reps = 3;
     bool server = false;
     std::string keep; // directory that keeps the registers between processes
+    bool help = false;
 };
 
 const char* const Usage = "usage: zestawienia-bench [--subjects N[,N...]] [--text-mb M] [--pages P] [--server]\n"
@@ -79,9 +81,10 @@ Options Parse(int argc, char* argv[])
             o.server = true;
         else if (a == "--keep")
             o.keep = value();
-        else if (a == "--help" || a == "-h")
-            throw std::invalid_argument("");
-        else
+        else if (a == "--help" || a == "-h") {
+            o.help = true;
+            return o;
+        } else
             throw std::invalid_argument("unknown option " + a);
     }
     if (o.subjects.empty())
@@ -243,9 +246,16 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s", Usage);
         return 2;
     }
+    if (o.help) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The "key=value" figures are read by programs: numbers in the "C" locale, whatever
+    // locale the application object took from the environment.
+    std::setlocale(LC_NUMERIC, "C");
 
     const fs::path temp = fs::temp_directory_path() / ("zestawienia-bench-" + std::to_string(::getpid()));
     const fs::path registers = o.keep.empty() ? temp : fs::path(o.keep);

@@ -12,6 +12,7 @@
 #include <QPushButton>
 
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -142,15 +143,25 @@ bool ParseInt(const char* text, int& value)
 int main(int argc, char** argv)
 {
     Options o;
+    static const char* const usage
+        = "usage: zestawienia-soak [--window-runs N] [--cli-runs N] [--subjects N] [--every N]\n"
+          "  --window-runs  statement runs in one window (default 200)\n"
+          "  --cli-runs     runs of zestawienia-cli (default 1000)\n"
+          "  --subjects     subjects of the demo register (default 60)\n"
+          "  --every        sample memory and descriptors every N runs (default 50)\n";
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(usage, stdout);
+            return 0;
+        }
         int* target = a == "--window-runs" ? &o.windowRuns
             : a == "--cli-runs"            ? &o.cliRuns
             : a == "--subjects"            ? &o.subjects
             : a == "--every"               ? &o.every
                                            : nullptr;
         if (!target || i + 1 >= argc || !ParseInt(argv[++i], *target)) {
-            std::fprintf(stderr, "usage: %s [--window-runs N] [--cli-runs N] [--subjects N] [--every N]\n", argv[0]);
+            std::fputs(usage, stderr);
             return 2;
         }
     }
@@ -182,6 +193,9 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
+    // The figures below are read by programs: numbers in the "C" locale, whatever
+    // locale the application object took from the environment.
+    std::setlocale(LC_NUMERIC, "C");
     // The offscreen platform's word on every window it cannot raise, once per run.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
         if (!text.startsWith(QLatin1String("This plugin does not support")))

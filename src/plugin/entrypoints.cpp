@@ -10,6 +10,7 @@
 #include "statement/messages.h"
 #include "statement/session.h"
 #include "statement/tform1.h"
+#include "statement/windowowner.h"
 
 namespace zest::plugin
 {
@@ -57,9 +58,7 @@ void Analiza(const char* databaseName, const char* userName, const char* passwor
         }
         TForm1* form = state.Form;
         zest::ui::RunGuarded(form, [&] { form->OpenRegister(database, user, pass, role); });
-        form->show();
-        form->raise();
-        form->activateWindow();
+        zest::ui::BringToFront(form);
     });
 }
 

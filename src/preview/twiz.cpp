@@ -3,11 +3,12 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QPageSetupDialog>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QToolButton>
 #include <stdexcept>
@@ -42,20 +43,6 @@ QString AskFileName(QWidget* parent, const QString& suffix, const QString& filte
     return dialog.selectedFiles().constFirst();
 }
 
-bool ShowPrintDialog(QPrinter& printer, QWidget* parent)
-{
-    QPrintDialog dialog(&printer, parent);
-    // The whole text is printed; there are no page ranges or selections to choose.
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-    return dialog.exec() == QDialog::Accepted;
-}
-
-bool ShowPageSetupDialog(QPrinter& printer, QWidget* parent)
-{
-    QPageSetupDialog dialog(&printer, parent);
-    return dialog.exec() == QDialog::Accepted;
-}
-
 // Restores StreamSelection however the load ends.
 class StreamSelectionOff
 {
@@ -78,8 +65,7 @@ Twiz::Twiz(QWidget* owner)
     : SaveDialog1([](QWidget* parent) { return AskFileName(parent, QStringLiteral("txt"), {}); })
     , SavePdfDialog(
           [](QWidget* parent) { return AskFileName(parent, QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)")); })
-    , PrintDialog(ShowPrintDialog)
-    , PrinterSetupDialog1(ShowPageSetupDialog)
+    , PrinterSetupDialog1(ShowPrinterSetupDialog)
     , ui(std::make_unique<Ui::Twiz>())
 {
     ui->setupUi(this);
@@ -171,12 +157,33 @@ void Twiz::Print(QPrinter& printer)
             zest::ui::MessageIcon::Error);
 }
 
+bool Twiz::ShowPrinterSetupDialog(QPrinter& printer, QWidget* parent)
+{
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QString::fromUtf8("Ustawienia drukarki"));
+    // The whole text is printed; there are no page ranges or selections to choose.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // The dialog only keeps the choice: its button does not say that it prints.
+    for (auto* buttons : dialog.findChildren<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
+    }
+    return dialog.exec() == QDialog::Accepted;
+}
+
 void Twiz::SpeedButton2Click()
 {
     zest::ui::RunGuarded(this, [&] {
         QPrinter& printer = Printer();
-        if (PrintDialog(printer, this))
-            Print(printer);
+        // Without a print system the printer is a PDF writer with nowhere to write.
+        if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) {
+            zest::ui::ShowMessageBox(this, windowTitle(),
+                QString::fromUtf8("Nie ma drukarki, na której można drukować. Wybierz drukarkę (albo wydruk do pliku) "
+                                  "w ustawieniach drukarki lub zapisz wynik jako PDF."),
+                zest::ui::MessageIcon::Error);
+            return;
+        }
+        Print(printer);
     });
 }
 

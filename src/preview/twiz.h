@@ -47,22 +47,27 @@ public:
     zest::richedit::TOLEEdit& rich() const;
     QCheckBox* numery() const;
     zest::preview::FindDialog* FindDialog1() const noexcept { return findDialog_; }
-    // The printer that the print and printer setup buttons use; it keeps the choices
-    // of the dialogs from one print to the next. A4 until set up otherwise.
+    // The printer that the print button prints on: the system's default printer on A4
+    // paper until the printer setup chooses another printer, paper or orientation, which
+    // it then keeps from one print to the next.
     QPrinter& Printer();
 
-    // The dialogs asking for a file name (empty: cancelled) and for the print settings
-    // (false: cancelled). Each starts as the standard dialog; tests put their own.
+    // The dialogs asking for a file name (empty: cancelled) and for the printer, its
+    // paper and orientation (false: cancelled, the printer as it was). Each starts as the
+    // standard dialog; tests put their own.
     using FileNameDialog = std::function<QString(QWidget* parent)>;
     using PrinterDialog = std::function<bool(QPrinter& printer, QWidget* parent)>;
     FileNameDialog SaveDialog1; // a text file, "txt" added to a name without extension
     FileNameDialog SavePdfDialog; // a PDF file, "pdf" added likewise
-    PrinterDialog PrintDialog;
     PrinterDialog PrinterSetupDialog1;
 
+    // The standard printer setup: the print dialog choosing the printer (or a PDF file),
+    // the paper and the orientation for the next print, printing nothing itself.
+    static bool ShowPrinterSetupDialog(QPrinter& printer, QWidget* parent);
+
     // The handlers of the buttons and of the find dialog.
-    void SpeedButton2Click(); // print
-    void SpeedButton3Click(); // printer setup
+    void SpeedButton2Click(); // print at once on Printer(), no dialog
+    void SpeedButton3Click(); // printer setup, nothing printed
     void SpeedButton4Click(); // open the find dialog
     void SpeedButton5Click(); // save as text
     void SpeedButton6Click(); // clear

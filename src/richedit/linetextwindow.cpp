@@ -79,6 +79,7 @@ public:
         const Position line = store_.LineOf(pos);
         return { store_.LineStart(line), DecodeCp1250(store_.Line(line)) };
     }
+    Position LongestLine() const override { return store_.LongestLine(); }
 
 private:
     const TextStore& store_;

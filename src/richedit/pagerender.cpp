@@ -60,6 +60,19 @@ TextLine StringLines::LineAt(Position pos) const
     return { start, text_.mid(start, end - start).toString() };
 }
 
+Position StringLines::LongestLine() const
+{
+    qsizetype longest = 0;
+    for (qsizetype start = 0; start <= text_.size();) {
+        qsizetype end = text_.indexOf(u'\n', start);
+        if (end < 0)
+            end = text_.size();
+        longest = std::max(longest, end - start);
+        start = end + 1;
+    }
+    return longest;
+}
+
 QFont PrinterFont(const QFont& font)
 {
     QFont printed = font;
@@ -68,43 +81,54 @@ QFont PrinterFont(const QFont& font)
     return printed;
 }
 
-QFont FitColumns(const QFont& font, int columns, qreal widthPx, QPaintDevice* device)
+QFont FitColumns(const QFont& font, Position columns, qreal widthPx, QPaintDevice* device, qreal minimumPoints)
 {
-    const QString sample(columns, QLatin1Char('M'));
-    const auto advance = [&](const QFont& f) { return QFontMetricsF(f, device).horizontalAdvance(sample); };
-    qreal needed = advance(font);
-    if (columns <= 0 || widthPx <= 0 || needed <= widthPx)
+    const auto advance = [&](const QFont& f, Position n) {
+        return QFontMetricsF(f, device).horizontalAdvance(QString(static_cast<qsizetype>(n), QLatin1Char('M')));
+    };
+    if (columns <= 0 || widthPx <= 0)
         return font;
     QFont fitted = PrinterFont(font);
-    qreal size = fitted.pointSizeF();
+    const qreal original = fitted.pointSizeF();
+    QFont floor = fitted;
+    floor.setPointSizeF(std::min(original, minimumPoints));
+    // A line far wider than the floor holds wraps anyway; it is not measured whole.
+    if (columns * advance(floor, 1) > 2 * widthPx)
+        return floor;
+    qreal needed = advance(font, columns);
+    if (needed <= widthPx || original <= minimumPoints)
+        return font;
     // Sizes are not exactly proportional to advances (hinting, size steps): shrink in
     // small steps until the line fits.
-    size *= widthPx / needed;
-    for (int step = 0; step < 100 && size > 0.5; ++step) {
+    qreal size = original * widthPx / needed;
+    for (int step = 0; step < 100 && size > minimumPoints; ++step) {
         fitted.setPointSizeF(size);
-        needed = advance(fitted);
+        needed = advance(fitted, columns);
         if (needed <= widthPx)
-            break;
+            return fitted;
         size *= 0.995;
     }
-    return fitted;
+    return floor;
 }
 
-PageRenderer::PageRenderer(const QFont& font, int columns)
+PageRenderer::PageRenderer(const QFont& font, qreal minimumPoints)
     : font_(PrinterFont(font))
-    , columns_(columns)
+    , minimumPoints_(minimumPoints)
 {
 }
 
 void PageRenderer::Release() noexcept
 {
     fitted_ = Fitted {};
+    columns_ = -1;
 }
 
-const PageRenderer::Fitted& PageRenderer::FittedFor(QPaintDevice* device, int width)
+const PageRenderer::Fitted& PageRenderer::FittedFor(QPaintDevice* device, int width, const LineSource& text)
 {
+    if (columns_ < 0)
+        columns_ = text.LongestLine();
     if (fitted_.Device != device || fitted_.Width != width)
-        fitted_ = { device, width, FitColumns(font_, columns_, width, device) };
+        fitted_ = { device, width, FitColumns(font_, columns_, width, device, minimumPoints_) };
     return fitted_;
 }
 
@@ -126,7 +150,7 @@ Position PageRenderer::Render(const LineSource& text, const FormatRangeRequest& 
     if (right <= left)
         return r.First;
 
-    const QFont& font = FittedFor(device, right - left).Font;
+    const QFont& font = FittedFor(device, right - left, text).Font;
     const QFontMetricsF metrics(font, device);
     const qreal lineHeight = metrics.lineSpacing();
     QTextOption option;

@@ -1,8 +1,9 @@
 #pragma once
 // Lays out the lines of a text on a printer page: the format range of a text window.
-// Lines end at '\n'; a form feed takes no room and is not drawn; a line wider than the
-// text rectangle wraps at its width, so no character is lost. Only whole lines are
-// placed on a page.
+// Lines end at '\n'; a form feed takes no room and is not drawn. The print font is made
+// small enough for the longest line of the text to fit the text rectangle, down to a
+// size that stays readable; a line wider than that wraps at the rectangle's width, so no
+// character is lost. Only whole lines are placed on a page.
 
 #include "richedit/richeditwindow.h"
 
@@ -15,9 +16,8 @@ class QPaintDevice;
 namespace zest::richedit
 {
 
-// Width of the statement's ruled lines, in characters. The print font is made small
-// enough for this many characters to fit in the text rectangle.
-inline constexpr int StatementColumns = 81;
+// The smallest size, in points, to which the print font is shrunk to fit a line.
+inline constexpr qreal MinimumPrintPointSize = 7.0;
 
 // One line of a text: where it starts and its characters without the line break.
 struct TextLine {
@@ -33,6 +33,8 @@ public:
     virtual Position Length() const = 0;
     // The line holding `pos`, 0 <= pos < Length().
     virtual TextLine LineAt(Position pos) const = 0;
+    // The length of the longest line in characters, without its line break.
+    virtual Position LongestLine() const = 0;
 };
 
 // A LineSource over a string held by the caller.
@@ -45,6 +47,7 @@ public:
     }
     Position Length() const override { return text_.size(); }
     TextLine LineAt(Position pos) const override;
+    Position LongestLine() const override;
 
 private:
     QStringView text_;
@@ -55,17 +58,19 @@ private:
 QFont PrinterFont(const QFont& font);
 
 // `font` when `columns` characters fit in `widthPx` pixels of `device`, else the same
-// face just small enough to fit them.
-QFont FitColumns(const QFont& font, int columns, qreal widthPx, QPaintDevice* device);
+// face just small enough to fit them, but not smaller than `minimumPoints`.
+QFont FitColumns(const QFont& font, Position columns, qreal widthPx, QPaintDevice* device,
+    qreal minimumPoints = MinimumPrintPointSize);
 
-// Renders pages of one print job. It keeps the font fitted to the text rectangle until
-// Release (the next job may use another printer or other margins).
+// Renders pages of one print job. It keeps the font fitted to the text rectangle and to
+// the longest line of the text until Release (the next job may print another text, on
+// another printer or with other margins).
 class PageRenderer
 {
 public:
-    // `font`: the text window's font; `columns`: how many characters a line must hold
-    // (0: print the font as it is).
-    explicit PageRenderer(const QFont& font, int columns = StatementColumns);
+    // `font`: the text window's font, shrunk for a long line down to `minimumPoints`
+    // (a font already smaller is printed as it is).
+    explicit PageRenderer(const QFont& font, qreal minimumPoints = MinimumPrintPointSize);
 
     // Places whole lines of r.First .. r.Last (r.Last = -1: to the end) into r.Rect on
     // r.Painter's device, top to bottom, drawing them when `draw`. Returns the first
@@ -80,10 +85,11 @@ private:
         int Width = -1;
         QFont Font;
     };
-    const Fitted& FittedFor(QPaintDevice* device, int width);
+    const Fitted& FittedFor(QPaintDevice* device, int width, const LineSource& text);
 
     QFont font_;
-    int columns_;
+    qreal minimumPoints_;
+    Position columns_ = -1; // the longest line, measured on the first page
     Fitted fitted_;
 };
 

@@ -108,6 +108,13 @@ public:
         text.replace(ObjectChar, u' ');
         return { block.position(), std::move(text) };
     }
+    Position LongestLine() const override
+    {
+        int longest = 0;
+        for (QTextBlock block = document_.begin(); block.isValid(); block = block.next())
+            longest = std::max(longest, block.length() - 1);
+        return longest;
+    }
 
 private:
     const QTextDocument& document_;

@@ -267,9 +267,7 @@ void TForm1::SpeedButton1Click()
     zest::ui::RunGuarded(this, [this] {
         if (!wiz_)
             return;
-        wiz_->show();
-        wiz_->raise();
-        wiz_->activateWindow();
+        zest::ui::BringToFront(wiz_);
     });
 }
 

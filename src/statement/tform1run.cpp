@@ -11,6 +11,7 @@
 #include "subjectlistcursor.h"
 #include "tempfile.h"
 #include "ui_tform1.h"
+#include "windowowner.h"
 
 void TForm1::BtnZestawienieClick()
 {
@@ -64,9 +65,7 @@ void TForm1::BtnZestawienieClick()
         if (wiz_) {
             wiz_->LoadResults(temp.path(), ui->dopiszDoWydruku->isChecked());
             temp.Remove();
-            wiz_->show();
-            wiz_->raise();
-            wiz_->activateWindow();
+            zest::ui::BringToFront(wiz_);
         }
     });
 }

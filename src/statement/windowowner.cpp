@@ -16,4 +16,13 @@ void MakeOwnedWindow(QWidget* window, QWidget* owner)
     window->setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
+void BringToFront(QWidget* window)
+{
+    if (window->windowState() & Qt::WindowMinimized)
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace zest::ui

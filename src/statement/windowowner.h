@@ -12,4 +12,9 @@ namespace zest::ui
 // Closing the window hides it and never ends the host's event loop.
 void MakeOwnedWindow(QWidget* window, QWidget* owner);
 
+// Shows `window` in front and active. A minimized window comes back as it was before
+// (its size and place, maximized or not); show, raise and activate alone leave it
+// minimized.
+void BringToFront(QWidget* window);
+
 } // namespace zest::ui

@@ -74,6 +74,9 @@ TEST_F(EntryPointsTest, SameCredentialsKeepTheConnectionAndTheMarks)
     Analiza(reg->path(), "SYSDBA", "x", "INNA_ROLA");
     EXPECT_EQ(Form(), form);
     EXPECT_TRUE(form->isVisible()); // shown again after the user closed it
+    form->setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
+    Analiza(reg->path());
+    EXPECT_EQ(form->windowState(), Qt::WindowMaximized); // back from the task bar as it was
     EXPECT_EQ(*form->Session().IBDatabase1.handlePtr(), handle);
     EXPECT_EQ(form->Session().IBDatabase1.ParamValue("sql_role_name"), ""); // the old role stays
     EXPECT_EQ(Classes(form)->index(0, 3).data().toString(), "Tak");

@@ -1,9 +1,14 @@
 // The preview's print button and its PDF export, read back with pdftotext.
+#include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -28,16 +33,25 @@ struct Printed {
     std::vector<zest::ui::MessageBoxRequest> Boxes;
 };
 
-// Presses the print button; the print dialog chooses a PDF file.
-Printed PrintThroughButton(Twiz& wiz, const QString& name)
+// The printer setup chooses `file` (a PDF writer) as the printer; the print button then
+// prints at once, without a dialog.
+void ChoosePdfPrinter(Twiz& wiz, const QString& file)
 {
-    const QString file = TestPath(name + ".pdf");
-    QFile::remove(file);
-    wiz.PrintDialog = [&](QPrinter& printer, QWidget*) {
+    wiz.PrinterSetupDialog1 = [&](QPrinter& printer, QWidget*) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file);
         return true;
     };
+    wiz.SpeedButton3Click();
+    wiz.PrinterSetupDialog1 = nullptr; // the print button must not ask
+}
+
+Printed PrintThroughButton(Twiz& wiz, const QString& name)
+{
+    const QString file = TestPath(name + ".pdf");
+    QFile::remove(file);
+    ChoosePdfPrinter(wiz, file);
+    EXPECT_FALSE(QFile::exists(file)) << "the printer setup printed";
     zest::test::MessageRecorder boxes;
     wiz.SpeedButton2Click();
     return { PdfPages(file), wiz.Printer().docName(), boxes.boxes };
@@ -161,15 +175,18 @@ TEST(SaveAsPdf, FileThatCannotBeCreatedIsReported)
     EXPECT_FALSE(QFile::exists(file));
 }
 
-// No usable printer: the dialog is confirmed on a printer that cannot start a job (none
-// installed, or one that is not there). The error is shown, the text stays as it was, and
-// the next print on a usable printer gives every page.
+// No usable printer: none at all (without a print system the printer is a PDF writer
+// with nowhere to write), one that is not there, a file that cannot be made. The error is
+// shown, the text stays as it was, and the next print on a usable printer gives every page.
 TEST(PrintButton, NoUsablePrinterIsReportedAndTheNextPrintWorks)
 {
     auto wiz = PreviewWith(ThreeBlocks);
     const std::string before = wiz->Text();
     const std::function<void(QPrinter&)> unusable[] = {
-        [](QPrinter&) {}, // the default: without a print system, a PDF writer with no file
+        [](QPrinter& p) {
+            p.setOutputFormat(QPrinter::PdfFormat);
+            p.setOutputFileName(QString());
+        },
         [](QPrinter& p) {
             p.setOutputFormat(QPrinter::NativeFormat);
             p.setPrinterName(QStringLiteral("zest-no-such-printer"));
@@ -182,19 +199,64 @@ TEST(PrintButton, NoUsablePrinterIsReportedAndTheNextPrintWorks)
     int i = 0;
     for (const auto& choose : unusable) {
         SCOPED_TRACE(i++);
-        wiz->PrintDialog = [&](QPrinter& printer, QWidget*) {
+        wiz->PrinterSetupDialog1 = [&](QPrinter& printer, QWidget*) {
             choose(printer);
             return true;
         };
+        wiz->SpeedButton3Click();
         zest::test::MessageRecorder boxes;
         wiz->SpeedButton2Click();
         ASSERT_EQ(boxes.boxes.size(), 1u) << "the print failed without a word";
         EXPECT_EQ(boxes.boxes[0].Icon, zest::ui::MessageIcon::Error);
         EXPECT_FALSE(boxes.boxes[0].Text.isEmpty());
+        if (i == 1) {
+            EXPECT_TRUE(boxes.boxes[0].Text.startsWith(QString::fromUtf8("Nie ma drukarki")));
+        }
         EXPECT_EQ(wiz->Text(), before);
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     }
     const Printed printed = PrintThroughButton(*wiz, QStringLiteral("preview_after_no_printer"));
     EXPECT_TRUE(printed.Boxes.empty());
     EXPECT_EQ(printed.Pages.size(), 3);
+}
+
+// The standard printer setup, driven as a clerk would: it is the print dialog under the
+// setup's own title, its button does not say "Print", and neither closing it with OK nor
+// cancelling it prints anything; the printer chosen in it is the one the print button uses.
+TEST(PrinterSetup, StandardDialogPrintsNothing)
+{
+    auto wiz = PreviewWith(ThreeBlocks);
+    const QString file = TestPath(QStringLiteral("setup_dialog.pdf"));
+    QFile::remove(file);
+    wiz->Printer().setOutputFormat(QPrinter::PdfFormat);
+    wiz->Printer().setOutputFileName(file);
+    wiz->PrinterSetupDialog1 = Twiz::ShowPrinterSetupDialog;
+    for (const bool accept : { false, true }) {
+        SCOPED_TRACE(accept);
+        QString title;
+        QString okText;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            poll.stop();
+            title = dialog->windowTitle();
+            if (auto* buttons = dialog->findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly))
+                okText = buttons->button(QDialogButtonBox::Ok)->text();
+            accept ? dialog->accept() : dialog->reject();
+        });
+        poll.start(10);
+        zest::test::MessageRecorder boxes;
+        wiz->SpeedButton3Click();
+        EXPECT_EQ(title, QString::fromUtf8("Ustawienia drukarki"));
+        EXPECT_EQ(okText, QStringLiteral("OK"));
+        EXPECT_TRUE(boxes.boxes.empty());
+        EXPECT_FALSE(QFile::exists(file)) << "the printer setup printed";
+        EXPECT_EQ(wiz->Printer().outputFileName(), file);
+    }
+    zest::test::MessageRecorder boxes;
+    wiz->SpeedButton2Click();
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(PdfPages(file).size(), 3);
 }

@@ -7,6 +7,7 @@
 #include "richedit/printpages.h"
 
 #include <QFile>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -303,21 +304,18 @@ TEST(PrintPages, StatementLinesKeepTheirColumns)
     const Printed printed = PrintLikePreview("statement_columns", window, setup, 1);
     ASSERT_GE(printed.Pages.size(), 4);
 
+    // pdftotext sets the blanks between words by their places, a column more or less.
+    const auto words = [](const QString& line) { return line.simplified(); };
     QStringList printedLines;
     for (const QString& page : printed.Pages)
         for (const QString& line : TextLines(page))
-            printedLines.append(line.trimmed());
-    // Lines up to the ruled width stay whole; wider ones (values past their columns)
-    // wrap, losing nothing.
-    static const QRegularExpression blanks("\\s+");
-    const QString everything = printedLines.join(QString()).remove(blanks);
+            printedLines.append(words(line));
+    // The font fits the longest line (85 columns here): every line stays whole.
     int ruled = 0;
     for (const QString& line : text.split('\n')) {
-        if (line.size() > StatementColumns) {
-            EXPECT_TRUE(everything.contains(QString(line).remove(blanks))) << "lost: " << line.toStdString();
-        } else if (line.size() >= 75) {
+        if (line.size() >= 75) {
             ++ruled;
-            EXPECT_TRUE(printedLines.contains(line.trimmed())) << "broken or missing: " << line.toStdString();
+            EXPECT_TRUE(printedLines.contains(words(line))) << "broken or missing: " << line.toStdString();
         }
     }
     EXPECT_GE(ruled, 20);
@@ -355,6 +353,30 @@ TEST(PrintPages, FailureAbortsTheJobAndRestoresState)
     page = 1;
     EXPECT_TRUE(PrintPages({ fine, setup.Margins, setup.Naglowek, setup.Spis }, { *printer }, "t", page, true, false));
     EXPECT_EQ(PdfPages(printer->outputFileName()).size(), 1);
+}
+
+// The print font against the width of the text rectangle at the preview's margins on
+// A4 (164.9 mm): kept when the line fits, shrunk just enough, never below the floor.
+TEST(PageRenderer, FontFitsTheLongestLineDownToTheFloor)
+{
+    auto printer = PdfPrinter("fit_columns");
+    const qreal width = 164.9 / 25.4 * printer->logicalDpiX();
+    const QFont font = PrinterFont(StringWindow::DefaultFont());
+    const auto fitted = [&](Position columns) { return FitColumns(font, columns, width, printer.get()); };
+    const auto fits = [&](const QFont& f, Position columns) {
+        return QFontMetricsF(f, printer.get()).horizontalAdvance(QString(columns, QLatin1Char('M'))) <= width;
+    };
+    EXPECT_EQ(fitted(60).pointSizeF(), font.pointSizeF());
+    for (const Position columns : { 81, 82, 100 }) {
+        SCOPED_TRACE(columns);
+        const QFont f = fitted(columns);
+        EXPECT_LT(f.pointSizeF(), font.pointSizeF());
+        EXPECT_GE(f.pointSizeF(), MinimumPrintPointSize);
+        EXPECT_TRUE(fits(f, columns));
+        EXPECT_FALSE(fits(f, columns + 2)) << "shrunk more than needed";
+    }
+    for (const Position columns : { 140, 100000000 })
+        EXPECT_EQ(fitted(columns).pointSizeF(), MinimumPrintPointSize);
 }
 
 TEST(PageRenderer, PagesCoverTheTextOnceAndWrapWideLines)

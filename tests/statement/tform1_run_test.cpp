@@ -88,9 +88,14 @@ TEST_F(WindowRun, ReplacesOrExtendsThePreviewAndRemovesItsFile)
     EXPECT_TRUE(form->wiz()->isVisible());
     EXPECT_EQ(TempFiles(), 0);
 
+    // A minimized preview comes back at its size and place when the run ends.
+    const QRect place = form->wiz()->geometry();
+    form->wiz()->setWindowState(Qt::WindowMinimized);
     Check("dopiszDoWydruku")->setChecked(true);
     Run();
     EXPECT_EQ(Preview(), first + first);
+    EXPECT_EQ(form->wiz()->windowState(), Qt::WindowNoState);
+    EXPECT_EQ(form->wiz()->geometry(), place);
 
     Check("dopiszDoWydruku")->setChecked(false);
     Check("Stronicowanie")->setChecked(false);

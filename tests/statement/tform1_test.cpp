@@ -141,6 +141,9 @@ TEST(TForm1Test, PreviewButtonShowsThePreviewAndClosingOnlyHides)
     form->show();
     Child<QToolButton>(*form, "SpeedButton1")->click();
     EXPECT_TRUE(wiz->isVisible());
+    wiz->setWindowState(Qt::WindowMinimized);
+    Child<QToolButton>(*form, "SpeedButton1")->click();
+    EXPECT_EQ(wiz->windowState(), Qt::WindowNoState); // a minimized preview comes back
     wiz->close();
     form->close();
     ASSERT_FALSE(wiz.isNull());

@@ -9,7 +9,9 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "clirunner.h"
@@ -25,9 +27,10 @@ using Rows = std::vector<std::string>;
 using zest::richedit::test::PdfPages;
 using zest::richedit::test::TextLines;
 
-// Three persons above the default threshold, each with one parcel of arable land: three
-// statement blocks, each with the 81-column ruled lines of the holdings table.
-Rows ThreePersons()
+// Three persons above the default threshold, each with one parcel of arable land on the
+// given sheet: three statement blocks, each with the 81-column ruled lines of the holdings
+// table (a sheet of eight characters widens the parcel's row to 82).
+Rows ThreePersons(const char* sheet = "1")
 {
     Rows rows { PrecinctRow(1, "Wola") };
     const auto add = [&](const Rows& more) { rows.insert(rows.end(), more.begin(), more.end()); };
@@ -37,25 +40,27 @@ Rows ThreePersons()
         const char* Nzw;
         const char* Pim;
         const char* Plec;
-        const char* Idd;
+        const char* Number;
         long long Area;
-    } persons[] = { { 1, "Adamczyk", "Jan", "M", "1.10", 11000 },
+    } persons[] = { { 1, "Adamczyk", "Jan", "M", "10", 11000 },
         { 2,
             "\xAF"
             "ak",
-            "Zofia", "K", "1.20", 12000 },
-        { 3, "Kowal", "Jan", "M", "1.30", 13000 } };
+            "Zofia", "K", "20", 12000 },
+        { 3, "Kowal", "Jan", "M", "30", 13000 } };
     for (const auto& p : persons) {
         add(PersonRows({ .Id = p.Id, .Nzw = p.Nzw, .Pim = p.Pim, .Plec = p.Plec, .Radr = 1, .Nrl = "4" }));
         const int key = p.Id * 10;
         add({ UnitRow(key, 1, key, nullptr, 1), ShareRow(key, p.Id, key, 0, "1/1"),
-            ParcelRow(key, key, p.Idd, "1", p.Area), LandUseRow(key, key, "R", "R", "IVa", p.Area) });
+            ParcelRow(key, key, (std::string(sheet) + "." + p.Number).c_str(), sheet, p.Area),
+            LandUseRow(key, key, "R", "R", "IVa", p.Area) });
     }
     return rows;
 }
 
 // The statement's blocks (split at the form-feed lines), each as its lines with text,
-// without the blanks at either end (pdftotext sets the indentation by the page).
+// their words apart by one blank (pdftotext sets the indentation by the page, and the
+// blanks between words by their places, a column more or less).
 std::vector<QStringList> Blocks(const std::string& cp1250)
 {
     QStringDecoder decode("windows-1250");
@@ -67,7 +72,7 @@ std::vector<QStringList> Blocks(const std::string& cp1250)
             continue;
         }
         if (!line.trimmed().isEmpty())
-            blocks.back().append(line.trimmed());
+            blocks.back().append(line.simplified());
     }
     if (blocks.back().isEmpty())
         blocks.pop_back();
@@ -77,6 +82,7 @@ std::vector<QStringList> Blocks(const std::string& cp1250)
 struct PdfCase {
     const char* Name;
     bool PageNumbers;
+    const char* Sheet = "1";
 };
 
 void PrintTo(const PdfCase& c, std::ostream* os)
@@ -92,7 +98,7 @@ class CliPdf : public testing::TestWithParam<PdfCase>
 
 TEST_P(CliPdf, HoldsEveryStatementLineEachBlockOnAPageOfItsOwn)
 {
-    CliRegister reg(ThreePersons());
+    CliRegister reg(ThreePersons(GetParam().Sheet));
     ScratchDir dir;
     std::vector<std::string> args { "--database", reg.path(), "--output", dir / "out.txt", "--pdf", dir / "out.pdf" };
     if (GetParam().PageNumbers)
@@ -102,7 +108,12 @@ TEST_P(CliPdf, HoldsEveryStatementLineEachBlockOnAPageOfItsOwn)
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(DirectoryNames(dir.path()), (std::vector<std::string> { "out.pdf", "out.txt" }));
 
-    const std::vector<QStringList> blocks = Blocks(ReadBytes(dir / "out.txt"));
+    const std::string statement = ReadBytes(dir / "out.txt");
+    std::size_t longest = 0;
+    for (std::size_t at = 0, end; (end = statement.find("\r\n", at)) != std::string::npos; at = end + 2)
+        longest = std::max(longest, end - at);
+    EXPECT_EQ(longest, std::string_view(GetParam().Sheet).size() == 8 ? 82u : 81u) << statement;
+    const std::vector<QStringList> blocks = Blocks(statement);
     ASSERT_EQ(blocks.size(), 3u);
     const QStringList pages = PdfPages(QString::fromStdString(dir / "out.pdf"));
     ASSERT_EQ(pages.size(), 3);
@@ -110,21 +121,22 @@ TEST_P(CliPdf, HoldsEveryStatementLineEachBlockOnAPageOfItsOwn)
         SCOPED_TRACE(i);
         QStringList lines;
         for (const QString& line : TextLines(pages[i]))
-            lines.append(line.trimmed());
+            lines.append(line.simplified());
         if (GetParam().PageNumbers) {
             ASSERT_FALSE(lines.isEmpty());
             EXPECT_TRUE(lines.front().contains(QRegularExpression("^- ?" + QString::number(i + 1) + " ?-$")))
                 << lines.front().toStdString();
             lines.removeFirst();
         }
-        // Every line whole and in its place: an 81-column line that wrapped would show
-        // as two lines here.
-        EXPECT_EQ(lines, blocks[static_cast<std::size_t>(i)]) << pages[i].toStdString();
+        // Every line whole and in its place: a line that wrapped would show as two lines
+        // here.
+        EXPECT_EQ(lines.join('\n').toStdString(), blocks[static_cast<std::size_t>(i)].join('\n').toStdString());
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(CliPdf, CliPdf,
-    testing::Values(PdfCase { "without_numbers", false }, PdfCase { "page_numbers", true }),
+    testing::Values(PdfCase { "without_numbers", false }, PdfCase { "page_numbers", true },
+        PdfCase { "sheet_of_eight_characters", true, "AM-12345" }),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(CliPdfRun, StatementOutputIsTheSameWithAndWithoutPdf)

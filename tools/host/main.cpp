@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QLibrary>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -36,13 +37,11 @@ struct Plugin {
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("zestawienia-host");
-
     QCommandLineParser parser;
     parser.setApplicationDescription("Loads the statements plug-in and offers its action.");
-    parser.addHelpOption();
-    const QCommandLineOption pluginOpt("library", "Plug-in library to load (Qt itself takes -plugin).", "PATH", ZEST_DEFAULT_PLUGIN);
+    const QCommandLineOption helpOpt = parser.addHelpOption();
+    const QCommandLineOption pluginOpt(
+        "library", "Plug-in library to load (Qt itself takes -plugin).", "PATH", ZEST_DEFAULT_PLUGIN);
     const QCommandLineOption databaseOpt("database", "Register database (path or host:path).", "DB");
     const QCommandLineOption userOpt("user", "User name.", "U", "SYSDBA");
     const QCommandLineOption passwordOpt("password", "Password.", "P", "masterkey");
@@ -50,6 +49,22 @@ int main(int argc, char* argv[])
     const QCommandLineOption openOpt("open", "Start the action right after start-up.");
     const QCommandLineOption shotOpt("screenshot", "With --open: grab the screen to FILE and quit.", "FILE");
     parser.addOptions({ pluginOpt, databaseOpt, userOpt, passwordOpt, roleOpt, openOpt, shotOpt });
+
+    // The options are shown before any display is opened: the widgets' application
+    // object aborts without one. Qt's own options (-platform, say) are not known here,
+    // so the errors wait for the full parse below.
+    {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName("zestawienia-host");
+        parser.parse(QCoreApplication::arguments());
+        if (parser.isSet(helpOpt)) {
+            std::fputs(qPrintable(parser.helpText()), stdout);
+            return 0;
+        }
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("zestawienia-host");
     parser.process(app);
 
     Plugin plugin;

@@ -112,11 +112,12 @@ std::string ScaledToText(std::int64_t v, int scale)
     return (neg ? "-" : "") + std::to_string(a / static_cast<std::uint64_t>(p)) + "." + frac;
 }
 
+// As "%.15g" writes it in the "C" locale, whatever locale the process has.
 std::string DoubleToText(double d)
 {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", d);
-    return buf;
+    const auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, 15);
+    return std::string(buf, r.ptr);
 }
 
 // The unscaled value of an integer column (SMALLINT, INTEGER, BIGINT, NUMERIC).
@@ -144,6 +145,32 @@ ISC_INT64 RawInteger(const XSQLVAR& v)
 [[noreturn]] void ConversionError(const std::string& text, const char* kind)
 {
     throw std::runtime_error("'" + text + "' is not a valid " + kind + " value");
+}
+
+// The number in a text column: blanks around it dropped, and a plus sign (which
+// from_chars does not take) when a digit or point follows it; "+-5" is no number.
+std::string_view NumberText(const std::string& s)
+{
+    std::size_t b = 0, e = s.size();
+    while (b < e && s[b] == ' ')
+        ++b;
+    while (e > b && s[e - 1] == ' ')
+        --e;
+    if (e - b > 1 && s[b] == '+' && s[b + 1] != '-')
+        ++b;
+    return std::string_view(s).substr(b, e - b);
+}
+
+// The whole text must be the number; a point before the decimals, whatever locale the
+// process has.
+template <typename T> T ParseNumber(const std::string& s, const char* kind)
+{
+    const std::string_view text = NumberText(s);
+    T x {};
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), x);
+    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size())
+        ConversionError(s, kind);
+    return x;
 }
 
 } // namespace
@@ -788,20 +815,7 @@ std::optional<std::int64_t> Query::BigInt(int index) const
         return static_cast<std::int64_t>(std::llround(f));
     }
     default: {
-        const std::string s = *Text(index);
-        std::size_t b = 0, e = s.size();
-        while (b < e && s[b] == ' ')
-            ++b;
-        while (e > b && s[e - 1] == ' ')
-            --e;
-        std::int64_t x = 0;
-        const char* first = s.data() + b;
-        if (b < e && *first == '+' && (b + 1 == e || first[1] != '-'))
-            ++first; // one optional sign: "+-5" is no number
-        auto [ptr, ec] = std::from_chars(first, s.data() + e, x);
-        if (b == e || ec != std::errc() || ptr != s.data() + e)
-            ConversionError(s, "integer");
-        return x;
+        return ParseNumber<std::int64_t>(*Text(index), "integer");
     }
     }
 }
@@ -846,12 +860,7 @@ std::optional<double> Query::Float(int index) const
         return f;
     }
     default: {
-        const std::string s = *Text(index);
-        char* end = nullptr;
-        const double f = std::strtod(s.c_str(), &end);
-        if (s.empty() || end == s.c_str())
-            ConversionError(s, "floating point");
-        return f;
+        return ParseNumber<double>(*Text(index), "floating point");
     }
     }
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <ibase.h>
@@ -123,6 +125,59 @@ TEST_F(ScratchDatabase, ReadsColumnsByNameWithTheNullRule)
     EXPECT_FALSE(q.Next());
     EXPECT_TRUE(q.Eof());
     EXPECT_THROW(q.AsInteger("id"), UsageError); // no current row
+}
+
+// The process locale as a Polish application object sets it (a comma before the
+// decimals), made in the test directory with localedef when the system has none; put
+// back to "C" at the end.
+class PolishLocale
+{
+public:
+    PolishLocale()
+    {
+        if (std::setlocale(LC_ALL, "pl_PL.UTF-8"))
+            return;
+        dir_ = fs::path(ZEST_TEST_TMP) / ("locale-" + std::to_string(getpid()));
+        fs::create_directories(dir_);
+        const std::string make
+            = "localedef -i pl_PL -f UTF-8 '" + (dir_ / "pl_PL.UTF-8").string() + "' >/dev/null 2>&1";
+        if (std::system(make.c_str()) == 0) {
+            setenv("LOCPATH", dir_.c_str(), 1);
+            std::setlocale(LC_ALL, "pl_PL.UTF-8");
+        }
+    }
+    ~PolishLocale()
+    {
+        std::setlocale(LC_ALL, "C");
+        if (!dir_.empty()) {
+            unsetenv("LOCPATH");
+            fs::remove_all(dir_);
+        }
+    }
+    bool Active() const { return std::string(std::localeconv()->decimal_point) == ","; }
+
+private:
+    fs::path dir_;
+};
+
+TEST_F(ScratchDatabase, NumbersAsTextIgnoreTheProcessLocale)
+{
+    const PolishLocale polish;
+    if (!polish.Active())
+        GTEST_SKIP() << "no pl_PL.UTF-8 locale (install the locales package to run this test)";
+    ASSERT_EQ(std::strtod("0.5", nullptr), 0.0); // the fault this guards against
+    Transaction tr(db);
+    tr.Start();
+    Query q(tr,
+        "select ud_nr, cast(' 2.25 ' as varchar(10)) as kropka, cast('+1e3' as varchar(10)) as wykladnik, "
+        "cast('1,5' as varchar(10)) as przecinek, cast(0.1 as double precision) as dziesiata from t where id = 1");
+    q.Open();
+    ASSERT_TRUE(q.Next());
+    EXPECT_EQ(q.AsString("ud_nr"), "0.5");
+    EXPECT_EQ(q.AsString("dziesiata"), "0.1");
+    EXPECT_EQ(q.AsFloat("kropka"), 2.25);
+    EXPECT_EQ(q.AsFloat("wykladnik"), 1000.0);
+    EXPECT_THROW(q.AsFloat("przecinek"), std::runtime_error);
 }
 
 TEST_F(ScratchDatabase, UnknownColumnOrParameterIsAProgrammingError)
