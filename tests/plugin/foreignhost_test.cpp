@@ -88,7 +88,8 @@ protected:
 
 TEST_F(ForeignHostTest, OwnApplicationObjectThroughUnloadAndReload)
 {
-    std::setlocale(LC_ALL, "C.UTF-8"); // the environment says C (see CMakeLists.txt)
+    setenv("LC_ALL", "C", 1); // what Qt would set from the environment
+    std::setlocale(LC_ALL, "C.UTF-8"); // what the host set
     {
         Plugin plugin;
         ASSERT_TRUE(plugin.Loaded()) << dlerror();
