@@ -57,8 +57,8 @@ QApplication* MakeApplication()
 {
     // Qt keeps references to both for the application object's lifetime, which can be
     // longer than the library's: they live on the heap.
-    static int* argc = new int(1);
-    static char** argv = new char* [2] { new char[] { "zestawienia" }, nullptr };
+    int* argc = new int(1);
+    char** argv = new char* [2] { new char[] { "zestawienia" }, nullptr };
     // QCoreApplication sets the C library's locale from the environment; the host
     // keeps its own.
     const std::string hostLocale = std::setlocale(LC_ALL, nullptr);

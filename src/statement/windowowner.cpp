@@ -27,14 +27,15 @@ bool IsX11Window(WId handle)
     const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->connection())
         return false;
+    struct Free {
+        void operator()(void* reply) const noexcept { std::free(reply); }
+    };
     xcb_connection_t* connection = x11->connection();
     xcb_generic_error_t* error = nullptr;
-    xcb_get_geometry_reply_t* reply
-        = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, static_cast<xcb_drawable_t>(handle)), &error);
-    std::free(error);
-    const bool exists = reply != nullptr;
-    std::free(reply);
-    return exists;
+    const std::unique_ptr<xcb_get_geometry_reply_t, Free> reply(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, static_cast<xcb_drawable_t>(handle)), &error));
+    const std::unique_ptr<xcb_generic_error_t, Free> freeError(error);
+    return reply != nullptr;
 #else
     (void)handle;
     return false;
