@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Set-up and entry point on a Debian 12 machine (run as root on a fresh machine, so
 # that missing packages can be installed).
-#   ./run.sh demo [--screenshot FILE.png]   build, make the demo register, start the host
+#   ./run.sh demo [--gtk] [--screenshot FILE.png]
+#                                           build, make the demo register, start the host
+#                                           (--gtk: the GTK host, which is not a Qt program)
 #   ./run.sh test [--no-sanitize] [--no-fuzz]
 #                                           build, start a loopback server, run every test,
 #                                           again built with ASan/UBSan, then each fuzz
@@ -16,7 +18,8 @@ PACKAGES=(
   libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
   libgtest-dev googletest
   clang libclang-rt-14-dev valgrind
-  xvfb xauth x11-utils imagemagick poppler-utils
+  libgtk-3-dev libxcb1-dev
+  xvfb xauth x11-utils xdotool imagemagick poppler-utils
   fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
 )
 
@@ -56,10 +59,11 @@ build() {
 BIN=$ROOT/build/default
 
 demo() {
-  local shot=""
+  local shot="" gtk=0
   while [ $# -gt 0 ]; do
     case "$1" in
     --screenshot) shot=${2:?--screenshot needs a file name}; shift 2 ;;
+    --gtk) gtk=1; shift ;;
     *) echo "unknown option: $1" >&2; exit 2 ;;
     esac
   done
@@ -70,7 +74,9 @@ demo() {
     log "creating the demo register demo/register.fdb"
     "$BIN/tools/demo_register/zestawienia-demo-register" demo/register.fdb
   fi
-  local host=("$BIN/tools/host/zestawienia-host" --library "$BIN/src/plugin/libzestawienia.so"
+  local host=("$BIN/tools/host/zestawienia-host")
+  if [ $gtk -eq 1 ]; then host=("$BIN/tools/gtkhost/zestawienia-gtk-host"); fi
+  host+=(--library "$BIN/src/plugin/libzestawienia.so"
     --database "$ROOT/demo/register.fdb" --user SYSDBA --password masterkey)
   if [ -n "$shot" ]; then
     case "$shot" in /*) ;; *) shot=$ROOT/$shot ;; esac
@@ -137,7 +143,7 @@ case "${1:-}" in
 demo) shift; demo "$@" ;;
 test) shift; run_tests "$@" ;;
 *)
-  echo "usage: $0 demo [--screenshot FILE.png] | test [--no-sanitize] [--no-fuzz]" >&2
+  echo "usage: $0 demo [--gtk] [--screenshot FILE.png] | test [--no-sanitize] [--no-fuzz]" >&2
   exit 2
   ;;
 esac

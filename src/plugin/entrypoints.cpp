@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <string>
 
+#include "application.h"
 #include "librarystate.h"
 #include "statement/messages.h"
 #include "statement/session.h"
@@ -23,6 +24,8 @@ std::string Copy(const char* text)
     return text ? std::string(text) : std::string();
 }
 
+// Whether the windows may be touched here: the application object exists and this is
+// its thread.
 bool OnGuiThread()
 {
     const auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
@@ -43,7 +46,7 @@ void GetTypeName(const char** caption, std::int32_t* kind, std::uint32_t hostApp
 
 void Analiza(const char* databaseName, const char* userName, const char* password, const char* roleName) noexcept
 {
-    if (!OnGuiThread())
+    if (!GuiApplication())
         return;
     zest::ui::RunGuarded(nullptr, [&] {
         const std::string database = Copy(databaseName);
@@ -52,7 +55,8 @@ void Analiza(const char* databaseName, const char* userName, const char* passwor
         const std::string role = Copy(roleName);
         PluginState& state = State();
         if (!state.Form) {
-            QWidget* owner = state.HostAppHandle ? QWidget::find(static_cast<WId>(state.HostAppHandle)) : nullptr;
+            const zest::ui::WindowOwner owner
+                = zest::ui::FindWindowOwner(static_cast<WId>(state.HostAppHandle), state.HostWindows.emplace_back());
             state.Form = new TForm1(owner);
             state.AllForms.emplace_back(state.Form);
         }
@@ -74,9 +78,13 @@ void Unload() noexcept
     if (OnGuiThread()) {
         for (QPointer<TForm1>& form : state.AllForms)
             delete form.data();
+        state.HostWindows.clear(); // after the windows they own
     } else {
         zest::StatementSession::DisconnectAll();
+        for (std::unique_ptr<QWindow>& window : state.HostWindows)
+            (void)window.release(); // Qt's objects can no longer be touched here
     }
+    state.HostWindows.clear();
     state.AllForms.clear();
     state.Form = nullptr;
 }

@@ -16,16 +16,19 @@ void GetTypeName(const char** caption, std::int32_t* kind, std::uint32_t hostApp
 
 // Copies the texts (a null pointer reads as empty text), creates the statement window
 // when there is none, connects unless the open connection serves the same database,
-// user and password, and shows the window. Errors end up in message boxes. Needs the
-// host's QApplication and its GUI thread; without them it does nothing.
+// user and password, and shows the window. Errors end up in message boxes. Makes the
+// library's own QApplication when the process has none (application.h); from a thread
+// that cannot show windows it shows nothing and says so on standard error. The windows
+// are owned by the window GetTypeName named (windowowner.h).
 void Analiza(const char* databaseName, const char* userName, const char* password, const char* roleName) noexcept;
 
 // Creates the library-wide state at load, so that it outlives the unload handler
 // that is created right after it.
 void Load() noexcept;
 
-// Destroys every statement window (with its preview window and connection). When the
-// application object is already gone, only the connections are closed.
+// Destroys every statement window (with its preview window and connection, rolled back
+// and detached), then Qt's stand-ins for the host's windows. When the application object
+// is already gone, or this is not its thread, only the connections are closed.
 void Unload() noexcept;
 
 } // namespace zest::plugin

@@ -2,7 +2,9 @@
 // What the loaded library keeps between calls of its exports.
 
 #include <QPointer>
+#include <QWindow>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class TForm1;
@@ -18,6 +20,9 @@ struct PluginState {
     // Every statement window made since load, forgotten ones included: unload
     // destroys them all.
     std::vector<QPointer<TForm1>> AllForms;
+    // The host's windows as Qt's foreign windows, when the host is not a Qt program:
+    // the owners of those statement windows (empty entries for the others).
+    std::vector<std::unique_ptr<QWindow>> HostWindows;
 };
 
 PluginState& State() noexcept;

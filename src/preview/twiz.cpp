@@ -61,7 +61,7 @@ private:
 
 } // namespace
 
-Twiz::Twiz(QWidget* owner)
+Twiz::Twiz(zest::ui::WindowOwner owner)
     : SaveDialog1([](QWidget* parent) { return AskFileName(parent, QStringLiteral("txt"), {}); })
     , SavePdfDialog(
           [](QWidget* parent) { return AskFileName(parent, QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)")); })

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "statement/windowowner.h"
+
 class QCheckBox;
 class QPrinter;
 
@@ -32,7 +34,7 @@ class Twiz : public QWidget
     Q_OBJECT
 public:
     // `owner`: the host's window that owns the library's windows, or none.
-    explicit Twiz(QWidget* owner = nullptr);
+    explicit Twiz(zest::ui::WindowOwner owner = {});
     ~Twiz() override;
 
     // Loads a plain Windows-1250 text file (CR LF line ends, form feeds kept) into the

@@ -99,7 +99,7 @@ bool TypesCharacter(const QKeyEvent& key)
 
 } // namespace
 
-TForm1::TForm1(QWidget* owner)
+TForm1::TForm1(zest::ui::WindowOwner owner)
     : ui(std::make_unique<Ui::TForm1>())
     , session_(std::make_unique<zest::StatementSession>())
 {
@@ -111,7 +111,7 @@ TForm1::~TForm1()
     FormDestroy();
 }
 
-void TForm1::FormCreate(QWidget* owner)
+void TForm1::FormCreate(zest::ui::WindowOwner owner)
 {
     ui->setupUi(this);
     zest::ui::MakeOwnedWindow(this, owner);

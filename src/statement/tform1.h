@@ -9,6 +9,7 @@
 
 #include "session.h"
 #include "subjectlistdata.h"
+#include "windowowner.h"
 
 namespace Ui
 {
@@ -23,14 +24,14 @@ namespace zest::ui
 {
 class ClassGridModel;
 class SubjectListModel;
-}
+} // namespace zest::ui
 
 class TForm1 : public QWidget
 {
     Q_OBJECT
 public:
     // `owner`: the host's window that owns the library's windows, or none.
-    explicit TForm1(QWidget* owner = nullptr);
+    explicit TForm1(zest::ui::WindowOwner owner = {});
     ~TForm1() override;
 
     zest::StatementSession& Session() noexcept { return *session_; }
@@ -66,7 +67,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormCreate(QWidget* owner);
+    void FormCreate(zest::ui::WindowOwner owner);
     void FormDestroy() noexcept;
     void SetUpClassGrid();
     void SetUpSubjectGrid();

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTableView>
+#include <QWindow>
 #include <filesystem>
 
 #include "messagerecorder.h"
@@ -177,6 +178,17 @@ TEST_F(EntryPointsTest, WindowsAreOwnedByTheHostWindow)
     EXPECT_EQ(form->wiz()->parentWidget(), &host);
     EXPECT_TRUE(form->wiz()->isWindow());
     plugin::Unload(); // before the host window goes
+}
+
+TEST_F(EntryPointsTest, HandleNamingNoWindowLeavesThemUnowned)
+{
+    plugin::GetTypeName(nullptr, nullptr, 0x3fffff0u);
+    Analiza(reg->path());
+    TForm1* form = Form();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->parentWidget(), nullptr);
+    EXPECT_EQ(form->windowHandle()->transientParent(), nullptr);
+    EXPECT_TRUE(form->isVisible());
 }
 
 TEST_F(EntryPointsTest, UnloadWithoutAnalizaDoesNothing)
