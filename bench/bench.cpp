@@ -20,7 +20,7 @@
 
 #include "previewbench.h"
 #include "runbench.h"
-#include "statement/connection/database.h"
+#include "database/database.h"
 
 namespace fs = std::filesystem;
 using namespace zest::bench;

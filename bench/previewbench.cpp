@@ -12,7 +12,7 @@
 #include "preview/printstatements.h"
 #include "richedit/oleriche.h"
 #include "richedit/printpages.h"
-#include "statement/wintext.h"
+#include "widgets/wintext.h"
 
 namespace fs = std::filesystem;
 

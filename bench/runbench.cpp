@@ -19,7 +19,7 @@
 #include "statement/statementfile.h"
 #include "statement/statementrun.h"
 #include "statement/statementwriter.h"
-#include "statement/subjectlist.h"
+#include "statement/subjectlistsql.h"
 
 namespace fs = std::filesystem;
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "statement/register/ddl.h"
+#include "register/ddl.h"
 #include "stats.h"
 
 namespace zest::bench

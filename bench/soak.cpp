@@ -30,9 +30,9 @@
 
 #include "demoregister.h"
 #include "preview/twiz.h"
-#include "statement/messages.h"
-#include "statement/sharedstate.h"
-#include "statement/tform1.h"
+#include "widgets/messages.h"
+#include "statement/librarystate.h"
+#include "statementwindow/tform1.h"
 
 extern char** environ;
 

@@ -1,7 +1,7 @@
 // Named parameters in statement text: arbitrary bytes must map without a fault, and
 // the mapping must account for every byte of the input.
 
-#include "statement/connection/namedparams.h"
+#include "database/namedparams.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // The input's first byte chooses the direction; the rest is the text, as Windows-1250
 // bytes or as UTF-16 code units (little-endian pairs).
 
-#include "statement/wintext.h"
+#include "widgets/wintext.h"
 
 #include <QString>
 #include <QStringEncoder>

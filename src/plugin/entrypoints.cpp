@@ -7,11 +7,11 @@
 #include <string>
 
 #include "application.h"
-#include "librarystate.h"
-#include "statement/messages.h"
+#include "pluginstate.h"
+#include "widgets/messages.h"
 #include "statement/session.h"
-#include "statement/tform1.h"
-#include "statement/windowowner.h"
+#include "statementwindow/tform1.h"
+#include "widgets/windowowner.h"
 
 namespace zest::plugin
 {

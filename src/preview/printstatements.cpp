@@ -13,7 +13,7 @@
 
 #include "richedit/oleriche.h"
 #include "richedit/printpages.h"
-#include "statement/wintext.h"
+#include "widgets/wintext.h"
 
 namespace zest::preview
 {

@@ -17,9 +17,9 @@
 #include "preview/finddialog.h"
 #include "preview/printstatements.h"
 #include "richedit/oleriche.h"
-#include "statement/messages.h"
-#include "statement/windowowner.h"
-#include "statement/wintext.h"
+#include "widgets/messages.h"
+#include "widgets/windowowner.h"
+#include "widgets/wintext.h"
 #include "ui_twiz.h"
 
 using zest::preview::ButtonPicture;

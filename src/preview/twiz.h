@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "statement/windowowner.h"
+#include "widgets/windowowner.h"
 
 class QCheckBox;
 class QPrinter;

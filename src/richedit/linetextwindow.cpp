@@ -23,7 +23,7 @@
 #include <functional>
 
 #include "richedit/pagerender.h"
-#include "statement/messages.h"
+#include "widgets/messages.h"
 
 namespace zest::richedit
 {

@@ -15,7 +15,7 @@
 #include "richedit/linetextwindow.h"
 #include "richedit/plaintextwindow.h"
 #include "richedit/printpages.h"
-#include "statement/messages.h"
+#include "widgets/messages.h"
 
 namespace zest::richedit
 {

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "richedit/pagerender.h"
-#include "statement/messages.h"
+#include "widgets/messages.h"
 
 namespace zest::richedit
 {

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "statement/connection/database.h"
-#include "statement/connection/reading.h"
-#include "statement/register/catalogue.h"
+#include "database/database.h"
+#include "database/reading.h"
+#include "register/catalogue.h"
 #include "statementrun.h"
-#include "subjectlist.h"
+#include "subjectlistsql.h"
 
 namespace zest
 {

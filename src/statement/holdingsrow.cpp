@@ -1,6 +1,6 @@
 #include "holdingsrow.h"
 
-#include "statement/connection/database.h"
+#include "database/database.h"
 
 namespace zest
 {

@@ -4,10 +4,10 @@
 #include <array>
 #include <stdexcept>
 
-#include "statement/connection/database.h"
-#include "statement/connection/reading.h"
-#include "statement/register/catalogue.h"
-#include "subjectlist.h"
+#include "database/database.h"
+#include "database/reading.h"
+#include "register/catalogue.h"
+#include "subjectlistsql.h"
 
 namespace zest
 {

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "classmarks.h"
-#include "connection/database.h"
+#include "database/database.h"
 #include "precincts.h"
 
 namespace zest

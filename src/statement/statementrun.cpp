@@ -5,7 +5,7 @@
 
 #include "batchreads.h"
 #include "holdingstext.h"
-#include "statement/connection/reading.h"
+#include "database/reading.h"
 #include "statementfile.h"
 #include "statementwriter.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "linebuffer.h"
-#include "statement/connection/database.h"
+#include "database/database.h"
 #include "subjectrow.h"
 
 namespace zest

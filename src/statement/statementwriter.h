@@ -23,7 +23,7 @@
 #include "precincts.h"
 #include "registerreads.h"
 #include "spouseslots.h"
-#include "statement/connection/database.h"
+#include "database/database.h"
 #include "subjectrow.h"
 
 namespace zest

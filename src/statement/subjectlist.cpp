@@ -1,6 +1,14 @@
+// The subject list.
 #include "subjectlist.h"
+#include "database/namedparams.h"
 
-#include "statement/register/catalogue.h"
+#include <algorithm>
+#include <charconv>
+#include <stdexcept>
+
+#include "database/database.h"
+#include "database/reading.h"
+#include "subjectlistsql.h"
 
 namespace zest
 {
@@ -8,174 +16,213 @@ namespace zest
 namespace
 {
 
-bool IsIdentifierByte(char c) noexcept
+using Row = std::vector<SubjectList::Cell>;
+
+// Up to `count` rows from the cursor; `ended` becomes true when the cursor has no more.
+// A cursor that was closed under the list (its transaction ended, the connection was
+// closed) would look like the end of the rows: that is an error, not an end.
+std::vector<Row> ReadRows(fb::Query& query, int count, bool& ended)
 {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '$';
+    std::vector<Row> rows;
+    const int columns = query.FieldCount();
+    rows.reserve(static_cast<std::size_t>(count));
+    while (static_cast<int>(rows.size()) < count) {
+        if (!query.IsOpen())
+            throw std::runtime_error("Lista podmiot\xF3w zosta\xB3"
+                                     "a zamkni\xEAta przed odczytaniem wszystkich wierszy");
+        if (!query.Next()) {
+            ended = true;
+            break;
+        }
+        Row& row = rows.emplace_back();
+        row.reserve(static_cast<std::size_t>(columns));
+        for (int c = 0; c < columns; ++c)
+            row.push_back(query.Text(c));
+    }
+    return rows;
 }
 
-bool IsPlanKeyword(std::string_view sql, std::size_t pos) noexcept
+[[noreturn]] void ClosedList()
 {
-    static constexpr std::string_view keyword = "PLAN";
-    if (pos + keyword.size() > sql.size())
-        return false;
-    for (std::size_t i = 0; i < keyword.size(); ++i) {
-        auto c = static_cast<unsigned char>(sql[pos + i]);
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<unsigned char>(c - 'a' + 'A');
-        if (c != static_cast<unsigned char>(keyword[i]))
-            return false;
-    }
-    const bool startsWord = pos == 0 || !IsIdentifierByte(sql[pos - 1]);
-    const bool endsWord = pos + keyword.size() == sql.size() || !IsIdentifierByte(sql[pos + keyword.size()]);
-    return startsWord && endsWord;
-}
-
-// The position just past a quoted literal or identifier starting at `pos` (a doubled
-// quote stays inside), or past a comment; `pos` itself when nothing starts there.
-std::size_t SkipQuotedOrComment(std::string_view sql, std::size_t pos) noexcept
-{
-    const char c = sql[pos];
-    if (c == '\'' || c == '"') {
-        std::size_t i = pos + 1;
-        while (i < sql.size()) {
-            if (sql[i] == c) {
-                if (i + 1 < sql.size() && sql[i + 1] == c) {
-                    i += 2;
-                    continue;
-                }
-                return i + 1;
-            }
-            ++i;
-        }
-        return sql.size();
-    }
-    if (sql.substr(pos, 2) == "--") {
-        const auto end = sql.find('\n', pos);
-        return end == std::string_view::npos ? sql.size() : end;
-    }
-    if (sql.substr(pos, 2) == "/*") {
-        const auto end = sql.find("*/", pos + 2);
-        return end == std::string_view::npos ? sql.size() : end + 2;
-    }
-    return pos;
-}
-
-// The end (one past the closing parenthesis) of a plan starting at `pos`, or npos when
-// no parenthesised plan follows.
-std::size_t PlanEnd(std::string_view sql, std::size_t pos) noexcept
-{
-    std::size_t i = pos + 4;
-    // Only words and blanks (SORT, JOIN, MERGE, an alias) may stand before the first parenthesis.
-    while (i < sql.size() && sql[i] != '(') {
-        const auto u = static_cast<unsigned char>(sql[i]);
-        if (!IsIdentifierByte(sql[i]) && u != ' ' && u != '\t' && u != '\r' && u != '\n')
-            return std::string_view::npos;
-        ++i;
-    }
-    int depth = 0;
-    while (i < sql.size()) {
-        const std::size_t skipped = SkipQuotedOrComment(sql, i);
-        if (skipped != i) {
-            i = skipped;
-            continue;
-        }
-        if (sql[i] == '(') {
-            ++depth;
-        } else if (sql[i] == ')') {
-            if (--depth == 0)
-                return i + 1;
-        }
-        ++i;
-    }
-    return std::string_view::npos;
+    throw fb::UsageError("Lista podmiot\xF3w jest zamkni\xEAta");
 }
 
 } // namespace
 
-std::string QuotedBound(std::string_view bound)
+SubjectList::SubjectList() = default;
+
+SubjectList::~SubjectList()
 {
-    std::string out;
-    out.reserve(bound.size());
-    for (const char c : bound) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out;
+    observer_ = nullptr;
+    Close();
 }
 
-std::string SubjectListSql(int kindIndex, std::string_view from, std::string_view to)
+void SubjectList::Open(fb::Transaction& tr, std::string_view sql)
 {
-    auto condition = [](std::string& sql, std::string_view prefix, std::string_view bound) {
-        sql += prefix;
-        sql += QuotedBound(bound);
-        sql += reg::BoundClose;
-    };
+    Close();
+    std::unique_ptr<fb::Query> query = PrepareWithPlanFallback(tr, sql);
+    query->Open();
+    std::vector<std::string> columns;
+    for (int c = 0; c < query->FieldCount(); ++c)
+        columns.push_back(query->FieldName(c));
+    bool ended = false;
+    std::vector<Row> rows = ReadRows(*query, batch_, ended);
 
-    std::string sql;
-    if (kindIndex == PersonKindIndex) {
-        sql = reg::PersonListHead;
-        condition(sql, reg::PersonFromPrefix, from);
-        if (!to.empty())
-            condition(sql, reg::PersonToPrefix, to);
-        sql += reg::PersonListPlan;
-        sql += reg::PersonListOrder;
-        return sql;
+    if (observer_)
+        observer_->ListAboutToBeReset();
+    sql_ = query->sql();
+    query_ = std::move(query);
+    columns_ = std::move(columns);
+    heldColumns_.reset();
+    rows_ = std::move(rows);
+    ended_ = ended;
+    current_ = rows_.empty() ? -1 : 0;
+    eof_ = rows_.empty();
+    if (observer_) {
+        observer_->ListReset();
+        observer_->CurrentRowChanged(current_);
     }
-
-    const bool institutions = kindIndex == InstitutionKindIndex;
-    sql = institutions ? reg::InstitutionListHead : reg::GroupListHead;
-    if (!from.empty())
-        condition(sql, reg::NameFromPrefix, from);
-    if (!to.empty())
-        condition(sql, reg::NameToPrefix, to);
-    if (institutions) {
-        sql += reg::InstitutionListPlan;
-        sql += reg::InstitutionListOrder;
-    } else {
-        sql += reg::GroupListOrder;
-    }
-    return sql;
 }
 
-std::string WithoutPlan(std::string_view sql)
+void SubjectList::Close() noexcept
 {
-    std::string out;
-    out.reserve(sql.size());
-    std::size_t i = 0;
-    while (i < sql.size()) {
-        const std::size_t skipped = SkipQuotedOrComment(sql, i);
-        if (skipped != i) {
-            out.append(sql.substr(i, skipped - i));
-            i = skipped;
-            continue;
-        }
-        if (IsPlanKeyword(sql, i)) {
-            const std::size_t end = PlanEnd(sql, i);
-            if (end != std::string_view::npos) {
-                i = end;
-                continue;
-            }
-        }
-        out += sql[i];
-        ++i;
-    }
-    return out;
+    if (!IsOpen() && rows_.empty() && columns_.empty())
+        return;
+    if (observer_)
+        observer_->ListAboutToBeReset();
+    query_.reset();
+    sql_.clear();
+    columns_.clear();
+    heldColumns_.reset();
+    rows_.clear();
+    ended_ = true;
+    eof_ = true;
+    current_ = -1;
+    if (observer_)
+        observer_->ListReset();
 }
 
-std::unique_ptr<fb::Query> PrepareWithPlanFallback(fb::Transaction& tr, std::string_view sql)
+int SubjectList::ColumnIndex(std::string_view name) const noexcept
 {
+    return FindColumn(columns_, name);
+}
+
+int SubjectList::FetchMore(int count)
+{
+    if (!IsOpen() || ended_ || count <= 0)
+        return 0;
+    std::vector<Row> rows;
     try {
-        return std::make_unique<fb::Query>(tr, sql);
-    } catch (const fb::DatabaseError& e) {
-        if (!e.isPlanRejected())
-            throw;
-        const std::string planless = WithoutPlan(sql);
-        if (planless == sql)
-            throw;
-        return std::make_unique<fb::Query>(tr, planless);
+        rows = ReadRows(*query_, count, ended_);
+    } catch (...) {
+        Close();
+        throw;
     }
+    if (rows.empty())
+        return 0;
+    const int first = RowCount();
+    const int last = first + static_cast<int>(rows.size()) - 1;
+    if (observer_)
+        observer_->RowsAboutToBeAppended(first, last);
+    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    if (observer_)
+        observer_->RowsAppended();
+    return last - first + 1;
+}
+
+void SubjectList::FetchAll()
+{
+    while (FetchMore(batch_) > 0) { }
+}
+
+void SubjectList::First()
+{
+    if (!IsOpen())
+        ClosedList();
+    if (rows_.empty())
+        FetchMore(batch_);
+    if (rows_.empty()) {
+        eof_ = true;
+        return;
+    }
+    MoveTo(0);
+    eof_ = false;
+}
+
+void SubjectList::Next()
+{
+    if (!IsOpen())
+        ClosedList();
+    if (current_ + 1 >= RowCount())
+        FetchMore(batch_);
+    if (current_ + 1 < RowCount())
+        MoveTo(current_ + 1);
+    else
+        eof_ = true;
+}
+
+bool SubjectList::SetCurrent(int row)
+{
+    if (row < 0 || !IsOpen())
+        return false;
+    while (row >= RowCount() && FetchMore(std::max(batch_, row + 1 - RowCount())) > 0) { }
+    if (row >= RowCount())
+        return false;
+    MoveTo(row);
+    eof_ = false;
+    return true;
+}
+
+void SubjectList::MoveTo(int row)
+{
+    if (row == current_)
+        return;
+    current_ = row;
+    if (observer_)
+        observer_->CurrentRowChanged(row);
+}
+
+const SubjectList::Cell* SubjectList::CurrentCell(std::string_view column) const
+{
+    if (!IsOpen())
+        ClosedList();
+    const int index = ColumnIndex(column);
+    if (index < 0)
+        throw fb::UsageError("unknown column: " + std::string(column));
+    if (current_ < 0)
+        return nullptr;
+    return &rows_[static_cast<std::size_t>(current_)][static_cast<std::size_t>(index)];
+}
+
+std::int32_t SubjectList::Integer(std::string_view column) const
+{
+    const Cell* cell = CurrentCell(column);
+    return cell ? CellInteger(*cell) : fb::ReadInteger(std::nullopt);
+}
+
+std::string SubjectList::Text(std::string_view column) const
+{
+    const Cell* cell = CurrentCell(column);
+    return cell ? fb::ReadText(*cell) : std::string();
+}
+
+std::unique_ptr<SubjectRow> SubjectList::HoldCurrent() const
+{
+    if (!IsOpen())
+        ClosedList();
+    if (!heldColumns_)
+        heldColumns_ = std::make_shared<const std::vector<std::string>>(columns_);
+    std::vector<Cell> cells;
+    if (current_ >= 0)
+        cells = rows_[static_cast<std::size_t>(current_)];
+    else
+        cells.resize(columns_.size()); // an empty list reads as nulls
+    return std::make_unique<HeldSubjectRow>(heldColumns_, std::move(cells));
+}
+
+char SubjectList::Letter(std::string_view column) const
+{
+    return fb::FirstLetter(Text(column));
 }
 
 } // namespace zest

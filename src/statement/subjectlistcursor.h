@@ -2,7 +2,7 @@
 // The subject list as the statement run walks it.
 
 #include "statementrun.h"
-#include "subjectlistdata.h"
+#include "subjectlist.h"
 
 namespace zest
 {

@@ -1,11 +1,11 @@
 #include "subjectrow.h"
-#include "statement/connection/namedparams.h"
+#include "database/namedparams.h"
 
 #include <charconv>
 #include <stdexcept>
 
-#include "statement/connection/database.h"
-#include "statement/connection/reading.h"
+#include "database/database.h"
+#include "database/reading.h"
 
 namespace zest
 {

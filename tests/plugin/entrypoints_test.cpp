@@ -10,9 +10,9 @@
 
 #include "messagerecorder.h"
 #include "plugin/entrypoints.h"
-#include "plugin/librarystate.h"
+#include "plugin/pluginstate.h"
 #include "preview/twiz.h"
-#include "statement/tform1.h"
+#include "statementwindow/tform1.h"
 #include "testregister.h"
 
 using zest::test::MessageRecorder;

@@ -14,13 +14,13 @@
 
 #include "demoregister.h"
 #include "statement/session.h"
-#include "statement/sharedstate.h"
+#include "statement/librarystate.h"
 #include "statement/statementfile.h"
 #include "statement/statementrun.h"
 #include "statement/statementwriter.h"
-#include "statement/subjectlist.h"
+#include "statement/subjectlistsql.h"
 #include "statement/subjectlistcursor.h"
-#include "statement/subjectlistdata.h"
+#include "statement/subjectlist.h"
 #include "testregister.h"
 
 namespace zest::test

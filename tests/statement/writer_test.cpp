@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "statement/classmatch.h"
-#include "statement/subjectlist.h"
+#include "statement/subjectlistsql.h"
 #include "writerfixture.h"
 
 using namespace zest;

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "statement/session.h"
-#include "statement/subjectlist.h"
+#include "statement/subjectlistsql.h"
 
 namespace zest::test
 {

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "statement/connection/database.h"
-#include "statement/register/ddl.h"
+#include "database/database.h"
+#include "register/ddl.h"
 
 namespace zest::test
 {

@@ -14,7 +14,7 @@
 
 #include "clirunner.h"
 #include "demoregister.h"
-#include "statement/connection/database.h"
+#include "database/database.h"
 #include "tcpforwarder.h"
 #include "testregister.h"
 

@@ -13,8 +13,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "statement/connection/database.h"
-#include "statement/register/ddl.h"
+#include "database/database.h"
+#include "register/ddl.h"
 #include "testregister.h"
 
 extern char** environ;

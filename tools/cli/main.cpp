@@ -25,12 +25,12 @@
 #include "richedit/oleriche.h"
 #include "statement/classmarks.h"
 #include "statement/session.h"
-#include "statement/sharedstate.h"
+#include "statement/librarystate.h"
 #include "statement/spouseslots.h"
 #include "statement/statementfile.h"
 #include "statement/statementrun.h"
 #include "statement/statementwriter.h"
-#include "statement/subjectlist.h"
+#include "statement/subjectlistsql.h"
 #include "statement/tempfile.h"
 
 using namespace zest;

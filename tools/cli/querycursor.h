@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "statement/connection/database.h"
+#include "database/database.h"
 #include "statement/statementrun.h"
 #include "statement/subjectrow.h"
 

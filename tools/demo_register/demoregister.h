@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "statement/connection/database.h"
-#include "statement/register/ddl.h"
+#include "database/database.h"
+#include "register/ddl.h"
 
 namespace zest::demo
 {

@@ -1,0 +1,13 @@
+// The library-wide values.
+#include "librarystate.h"
+
+namespace zest
+{
+
+LibraryState& Library() noexcept
+{
+    static LibraryState state;
+    return state;
+}
+
+} // namespace zest

@@ -1,0 +1,181 @@
+#include "subjectlistsql.h"
+
+#include "register/catalogue.h"
+
+namespace zest
+{
+
+namespace
+{
+
+bool IsIdentifierByte(char c) noexcept
+{
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '$';
+}
+
+bool IsPlanKeyword(std::string_view sql, std::size_t pos) noexcept
+{
+    static constexpr std::string_view keyword = "PLAN";
+    if (pos + keyword.size() > sql.size())
+        return false;
+    for (std::size_t i = 0; i < keyword.size(); ++i) {
+        auto c = static_cast<unsigned char>(sql[pos + i]);
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<unsigned char>(c - 'a' + 'A');
+        if (c != static_cast<unsigned char>(keyword[i]))
+            return false;
+    }
+    const bool startsWord = pos == 0 || !IsIdentifierByte(sql[pos - 1]);
+    const bool endsWord = pos + keyword.size() == sql.size() || !IsIdentifierByte(sql[pos + keyword.size()]);
+    return startsWord && endsWord;
+}
+
+// The position just past a quoted literal or identifier starting at `pos` (a doubled
+// quote stays inside), or past a comment; `pos` itself when nothing starts there.
+std::size_t SkipQuotedOrComment(std::string_view sql, std::size_t pos) noexcept
+{
+    const char c = sql[pos];
+    if (c == '\'' || c == '"') {
+        std::size_t i = pos + 1;
+        while (i < sql.size()) {
+            if (sql[i] == c) {
+                if (i + 1 < sql.size() && sql[i + 1] == c) {
+                    i += 2;
+                    continue;
+                }
+                return i + 1;
+            }
+            ++i;
+        }
+        return sql.size();
+    }
+    if (sql.substr(pos, 2) == "--") {
+        const auto end = sql.find('\n', pos);
+        return end == std::string_view::npos ? sql.size() : end;
+    }
+    if (sql.substr(pos, 2) == "/*") {
+        const auto end = sql.find("*/", pos + 2);
+        return end == std::string_view::npos ? sql.size() : end + 2;
+    }
+    return pos;
+}
+
+// The end (one past the closing parenthesis) of a plan starting at `pos`, or npos when
+// no parenthesised plan follows.
+std::size_t PlanEnd(std::string_view sql, std::size_t pos) noexcept
+{
+    std::size_t i = pos + 4;
+    // Only words and blanks (SORT, JOIN, MERGE, an alias) may stand before the first parenthesis.
+    while (i < sql.size() && sql[i] != '(') {
+        const auto u = static_cast<unsigned char>(sql[i]);
+        if (!IsIdentifierByte(sql[i]) && u != ' ' && u != '\t' && u != '\r' && u != '\n')
+            return std::string_view::npos;
+        ++i;
+    }
+    int depth = 0;
+    while (i < sql.size()) {
+        const std::size_t skipped = SkipQuotedOrComment(sql, i);
+        if (skipped != i) {
+            i = skipped;
+            continue;
+        }
+        if (sql[i] == '(') {
+            ++depth;
+        } else if (sql[i] == ')') {
+            if (--depth == 0)
+                return i + 1;
+        }
+        ++i;
+    }
+    return std::string_view::npos;
+}
+
+} // namespace
+
+std::string QuotedBound(std::string_view bound)
+{
+    std::string out;
+    out.reserve(bound.size());
+    for (const char c : bound) {
+        out += c;
+        if (c == '\'')
+            out += '\'';
+    }
+    return out;
+}
+
+std::string SubjectListSql(int kindIndex, std::string_view from, std::string_view to)
+{
+    auto condition = [](std::string& sql, std::string_view prefix, std::string_view bound) {
+        sql += prefix;
+        sql += QuotedBound(bound);
+        sql += reg::BoundClose;
+    };
+
+    std::string sql;
+    if (kindIndex == PersonKindIndex) {
+        sql = reg::PersonListHead;
+        condition(sql, reg::PersonFromPrefix, from);
+        if (!to.empty())
+            condition(sql, reg::PersonToPrefix, to);
+        sql += reg::PersonListPlan;
+        sql += reg::PersonListOrder;
+        return sql;
+    }
+
+    const bool institutions = kindIndex == InstitutionKindIndex;
+    sql = institutions ? reg::InstitutionListHead : reg::GroupListHead;
+    if (!from.empty())
+        condition(sql, reg::NameFromPrefix, from);
+    if (!to.empty())
+        condition(sql, reg::NameToPrefix, to);
+    if (institutions) {
+        sql += reg::InstitutionListPlan;
+        sql += reg::InstitutionListOrder;
+    } else {
+        sql += reg::GroupListOrder;
+    }
+    return sql;
+}
+
+std::string WithoutPlan(std::string_view sql)
+{
+    std::string out;
+    out.reserve(sql.size());
+    std::size_t i = 0;
+    while (i < sql.size()) {
+        const std::size_t skipped = SkipQuotedOrComment(sql, i);
+        if (skipped != i) {
+            out.append(sql.substr(i, skipped - i));
+            i = skipped;
+            continue;
+        }
+        if (IsPlanKeyword(sql, i)) {
+            const std::size_t end = PlanEnd(sql, i);
+            if (end != std::string_view::npos) {
+                i = end;
+                continue;
+            }
+        }
+        out += sql[i];
+        ++i;
+    }
+    return out;
+}
+
+std::unique_ptr<fb::Query> PrepareWithPlanFallback(fb::Transaction& tr, std::string_view sql)
+{
+    try {
+        return std::make_unique<fb::Query>(tr, sql);
+    } catch (const fb::DatabaseError& e) {
+        if (!e.isPlanRejected())
+            throw;
+        const std::string planless = WithoutPlan(sql);
+        if (planless == sql)
+            throw;
+        return std::make_unique<fb::Query>(tr, planless);
+    }
+}
+
+} // namespace zest

@@ -1,0 +1,36 @@
+#pragma once
+// The progress of a statement run: a modal dialog with "subjects done of subjects
+// listed" and "Anuluj", shown only when the run lasts longer than half a second.
+// While it shows, the other windows take no input.
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <memory>
+
+#include "statement/statementrun.h"
+
+class QProgressDialog;
+class QWidget;
+
+namespace zest::ui
+{
+
+class RunProgress
+{
+public:
+    explicit RunProgress(QWidget* parent);
+    ~RunProgress();
+    RunProgress(const RunProgress&) = delete;
+    RunProgress& operator=(const RunProgress&) = delete;
+
+    // The run's progress callback; false once the user has cancelled.
+    StatementRun::Progress Callback();
+
+private:
+    bool Step(int done, int total);
+
+    std::unique_ptr<QProgressDialog> dialog_;
+    QElapsedTimer sinceUpdate_;
+};
+
+} // namespace zest::ui

@@ -1,0 +1,333 @@
+// The statement window.
+#include "tform1.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QStringEncoder>
+#include <initializer_list>
+#include <stdexcept>
+#include <vector>
+
+#include "classgridmodel.h"
+#include "widgets/messages.h"
+#include "preview/twiz.h"
+#include "statement/librarystate.h"
+#include "statement/subjectlistsql.h"
+#include "subjectlistmodel.h"
+#include "statement/threshold.h"
+#include "ui_tform1.h"
+#include "widgets/windowowner.h"
+#include "widgets/wintext.h"
+
+namespace
+{
+
+// The designed font; where it is missing, one of the same metrics rather than the
+// wider default sans serif.
+QFont DesignedFont()
+{
+    QFont font;
+    font.setFamilies(
+        { QString::fromUtf8("MS Sans Serif"), QString::fromUtf8("Liberation Sans"), QString::fromUtf8("Arial") });
+    font.setPixelSize(11);
+    return font;
+}
+
+constexpr int ClassColumnWidths[] = { 97, 92, 90, 89 };
+constexpr int ClassRowHeight = 18;
+
+// The hourglass for as long as the guard lives, whichever way the handler ends.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Disables the controls, and enables them again when it goes, also after an error.
+class DisabledMeanwhile
+{
+public:
+    DisabledMeanwhile(std::initializer_list<QWidget*> widgets)
+        : widgets_(widgets)
+    {
+        for (QWidget* w : widgets_)
+            w->setEnabled(false);
+    }
+    ~DisabledMeanwhile()
+    {
+        for (QWidget* w : widgets_)
+            w->setEnabled(true);
+    }
+    DisabledMeanwhile(const DisabledMeanwhile&) = delete;
+    DisabledMeanwhile& operator=(const DisabledMeanwhile&) = delete;
+
+private:
+    std::vector<QWidget*> widgets_;
+};
+
+// A bound of the name range as the register's Windows-1250 text. A character that the
+// code page does not have would reach the server as a substitute and silently search
+// for another name: such a bound is refused. The encoder is stateless, so that half a
+// character at the end (a lone high surrogate) is an error too and not silently held
+// back for text that never comes.
+std::string RangeBound(const QString& text, const char* label)
+{
+    QStringEncoder encoder("windows-1250", QStringConverter::Flag::Stateless);
+    if (!encoder.isValid())
+        throw std::runtime_error("windows-1250 encoder unavailable");
+    const QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        throw std::runtime_error(zest::ui::ToWin1250(
+            QString::fromUtf8("Pole „%1” zawiera znak spoza strony kodowej Windows-1250; popraw zakres nazw.")
+                .arg(QString::fromUtf8(label))));
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// Keys that type a character reach the grid's key-press handler; keys that only move
+// (arrows, paging, function keys) and the focus keys do not.
+bool TypesCharacter(const QKeyEvent& key)
+{
+    if (key.text().isEmpty() || key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
+        return false;
+    return !(key.modifiers() & Qt::AltModifier);
+}
+
+} // namespace
+
+TForm1::TForm1(zest::ui::WindowOwner owner)
+    : ui(std::make_unique<Ui::TForm1>())
+    , session_(std::make_unique<zest::StatementSession>())
+{
+    FormCreate(owner);
+}
+
+TForm1::~TForm1()
+{
+    FormDestroy();
+}
+
+void TForm1::FormCreate(zest::ui::WindowOwner owner)
+{
+    ui->setupUi(this);
+    zest::ui::MakeOwnedWindow(this, owner);
+    setFont(DesignedFont());
+    move(312, 179);
+
+    typOsoby_ = new QButtonGroup(this);
+    typOsoby_->addButton(ui->TypOsobyFizyczne, zest::PersonKindIndex);
+    typOsoby_->addButton(ui->TypOsobyInstytucje, zest::InstitutionKindIndex);
+    typOsoby_->addButton(ui->TypOsobyPodmiotGrupowy, zest::GroupKindIndex);
+
+    SetUpClassGrid();
+    SetUpSubjectGrid();
+
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
+    connect(ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(ui->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(ui->Button7, &QPushButton::clicked, this, &TForm1::BtnPobierzOsobyClick);
+    connect(ui->Button5, &QPushButton::clicked, this, &TForm1::BtnZestawienieClick);
+    connect(ui->sPowUZ, &QLineEdit::textChanged, this, &TForm1::sPowUZChange);
+    ui->ozu->installEventFilter(this);
+
+    wiz_ = new Twiz(owner);
+}
+
+void TForm1::FormDestroy() noexcept
+{
+    // The grids' models read the session's classes and the subject list: they go first.
+    ui->ozu->removeEventFilter(this);
+    ui->ozu->setModel(nullptr);
+    delete classModel_;
+    classModel_ = nullptr;
+    ui->DBGrid1->setModel(nullptr);
+    delete subjectModel_;
+    subjectModel_ = nullptr;
+    delete wiz_.data();
+    Disconnect();
+}
+
+void TForm1::Disconnect() noexcept
+{
+    subjects_.Close();
+    session_->Disconnect();
+}
+
+void TForm1::SetUpClassGrid()
+{
+    classModel_ = new zest::ui::ClassGridModel(session_->Classes, this);
+    ui->ozu->setModel(classModel_);
+    QHeaderView* header = ui->ozu->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setHighlightSections(false);
+    header->setFixedHeight(ClassRowHeight);
+    for (int c = 0; c < zest::ClassGrid::ColumnCount; ++c)
+        header->resizeSection(c, ClassColumnWidths[c]);
+    QHeaderView* rows = ui->ozu->verticalHeader();
+    rows->hide();
+    rows->setMinimumSectionSize(ClassRowHeight);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(ClassRowHeight);
+}
+
+void TForm1::SetUpSubjectGrid()
+{
+    subjectModel_ = new zest::ui::SubjectListModel(subjects_, this, this);
+    ui->DBGrid1->setModel(subjectModel_);
+    ui->DBGrid1->verticalHeader()->hide();
+    ui->DBGrid1->verticalHeader()->setDefaultSectionSize(ClassRowHeight);
+    connect(subjectModel_, &zest::ui::SubjectListModel::CurrentSubjectChanged, this, &TForm1::MoveGridToSubject);
+    connect(ui->DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TForm1::DBGrid1RowChanged);
+}
+
+void TForm1::ShowSubjectColumns()
+{
+    for (int c = 0; c < subjectModel_->columnCount(); ++c)
+        ui->DBGrid1->setColumnHidden(c, subjectModel_->IsColumnHidden(c));
+}
+
+void TForm1::MoveGridToSubject(int row)
+{
+    if (!gridFollows_ || row < 0 || row >= subjectModel_->rowCount())
+        return;
+    QItemSelectionModel* selection = ui->DBGrid1->selectionModel();
+    if (selection->currentIndex().row() == row)
+        return;
+    selection->setCurrentIndex(
+        subjectModel_->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TForm1::DBGrid1RowChanged(const QModelIndex& current)
+{
+    if (!current.isValid() || current.row() == subjects_.Current())
+        return;
+    zest::ui::RunGuarded(this, [this, row = current.row()] { subjects_.SetCurrent(row); });
+}
+
+Twiz* TForm1::wiz() const noexcept
+{
+    return wiz_;
+}
+
+int TForm1::TypOsobyIndex() const
+{
+    return typOsoby_->checkedId();
+}
+
+void TForm1::SetLoaded(bool loaded)
+{
+    ui->ozu->setEnabled(loaded);
+    ui->Button7->setEnabled(loaded);
+    ui->Button5->setEnabled(loaded);
+}
+
+void TForm1::OpenRegister(
+    const std::string& database, const std::string& user, const std::string& password, const std::string& role)
+{
+    if (session_->Matches(database, user, password))
+        return;
+    Disconnect();
+    session_->SetConnectionParams(database, user, password, role);
+    ConnectDatabase();
+}
+
+void TForm1::ConnectDatabase()
+{
+    try {
+        session_->Connect();
+    } catch (const std::exception&) {
+        zest::ui::ShowMessageBox(this,
+            QString::fromUtf8("Połączenie z bazą ") + zest::ui::FromWin1250(session_->IBDatabase1.DatabaseName),
+            QString::fromUtf8("Wystąpił błąd przy połączeniu"), zest::ui::MessageIcon::None);
+    }
+    if (!session_->Connected())
+        return;
+    try {
+        session_->StartTransactionAndLoad();
+    } catch (...) {
+        // Connected but not loaded: drop the connection, so that the buttons cannot run
+        // queries on a half-prepared window and the next call connects afresh.
+        Disconnect();
+        session_->Classes.Reset();
+        session_->Precincts.Clear();
+        classModel_->Reload();
+        SetLoaded(false);
+        throw;
+    }
+    classModel_->Reload();
+    SetLoaded(true);
+}
+
+void TForm1::SpeedButton1Click()
+{
+    zest::ui::RunGuarded(this, [this] {
+        if (!wiz_)
+            return;
+        zest::ui::BringToFront(wiz_);
+    });
+}
+
+void TForm1::Button1Click()
+{
+    zest::ui::RunGuarded(this, [this] {
+        session_->Classes.MarkAll();
+        classModel_->MarksChanged();
+    });
+}
+
+void TForm1::Button2Click()
+{
+    zest::ui::RunGuarded(this, [this] {
+        session_->Classes.MarkDefaults();
+        classModel_->MarksChanged();
+    });
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->ozu && event->type() == QEvent::KeyPress && ui->ozu->isEnabled()
+        && TypesCharacter(*static_cast<QKeyEvent*>(event))) {
+        ozuKeyPress();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::ozuKeyPress()
+{
+    zest::ui::RunGuarded(this, [this] {
+        QModelIndex current = ui->ozu->currentIndex();
+        if (!current.isValid()) {
+            // The grid always has a current row: the first, until the user moves.
+            current = classModel_->index(0, zest::ClassGrid::ColMark);
+            ui->ozu->setCurrentIndex(current);
+        }
+        if (session_->Classes.Toggle(current.row() + 1))
+            classModel_->MarksChanged();
+    });
+}
+
+void TForm1::sPowUZChange()
+{
+    zest::ui::RunGuarded(this,
+        [this] { zest::Library().Area.AreaThreshold = zest::ParseThreshold(zest::ui::ToWin1250(ui->sPowUZ->text())); });
+}
+
+void TForm1::BtnPobierzOsobyClick()
+{
+    zest::ui::RunGuarded(this, [this] {
+        const int kind = TypOsobyIndex();
+        const std::string sql
+            = zest::SubjectListSql(kind, RangeBound(ui->EditOd->text(), "od"), RangeBound(ui->EditDo->text(), "do"));
+        WaitCursor wait;
+        DisabledMeanwhile edits { ui->EditOd, ui->EditDo };
+        subjects_.Close();
+        subjectModel_->SetKind(kind);
+        subjects_.Open(session_->IBTransaction1, sql);
+        ShowSubjectColumns();
+    });
+}

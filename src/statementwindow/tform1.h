@@ -1,0 +1,91 @@
+#pragma once
+// The statement window "Zestawienia": the land-use class grid, the threshold, the
+// subject search and the statement run, over the register connection that it owns.
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "statement/session.h"
+#include "statement/subjectlist.h"
+#include "widgets/windowowner.h"
+
+namespace Ui
+{
+class TForm1;
+}
+class QButtonGroup;
+class Twiz;
+
+class QModelIndex;
+
+namespace zest::ui
+{
+class ClassGridModel;
+class SubjectListModel;
+} // namespace zest::ui
+
+class TForm1 : public QWidget
+{
+    Q_OBJECT
+public:
+    // `owner`: the host's window that owns the library's windows, or none.
+    explicit TForm1(zest::ui::WindowOwner owner = {});
+    ~TForm1() override;
+
+    zest::StatementSession& Session() noexcept { return *session_; }
+    // The preview window, or none once it is gone.
+    Twiz* wiz() const noexcept;
+    // The chosen item of "Typ osoby": 0 persons, 1 institutions, 2 group subjects.
+    int TypOsobyIndex() const;
+    // The subject list dsPODMIOTY as the last search left it; the statement run walks it.
+    zest::SubjectList& Subjects() noexcept { return subjects_; }
+
+    // Keeps the open connection when it serves these credentials (the role is not
+    // compared); otherwise disconnects, sets the new parameters and connects again.
+    // Throws when a load after a successful connection fails.
+    void OpenRegister(
+        const std::string& database, const std::string& user, const std::string& password, const std::string& role);
+
+    // The connect operation: a refused connection is reported here in its own box and
+    // not passed on; after a connection the transaction starts and the start-up loads run.
+    void ConnectDatabase();
+
+    // Event handlers.
+    void SpeedButton1Click();
+    void Button1Click();
+    void Button2Click();
+    // A key that types a character in the class grid: toggles the current row's mark.
+    void ozuKeyPress();
+    // Every change of the threshold text.
+    void sPowUZChange();
+    void BtnPobierzOsobyClick();
+    void BtnZestawienieClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate(zest::ui::WindowOwner owner);
+    void FormDestroy() noexcept;
+    void SetUpClassGrid();
+    void SetUpSubjectGrid();
+    void SetLoaded(bool loaded);
+    // Closes the subject list, then the connection: the list's cursor lives on it.
+    void Disconnect() noexcept;
+    void ShowSubjectColumns();
+    void MoveGridToSubject(int row);
+    void DBGrid1RowChanged(const QModelIndex& current);
+
+    std::unique_ptr<Ui::TForm1> ui;
+    std::unique_ptr<zest::StatementSession> session_;
+    zest::ui::ClassGridModel* classModel_ = nullptr;
+    // After the session: the list's cursor belongs to the session's connection.
+    zest::SubjectList subjects_;
+    zest::ui::SubjectListModel* subjectModel_ = nullptr;
+    QButtonGroup* typOsoby_ = nullptr;
+    QPointer<Twiz> wiz_;
+    bool running_ = false; // a statement run is under way
+    bool gridFollows_ = true; // the grid's current row follows the list's cursor
+};

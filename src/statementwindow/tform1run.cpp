@@ -1,0 +1,71 @@
+// The statement run of the statement window: "Zestawienie".
+#include "tform1.h"
+
+#include "widgets/messages.h"
+#include "preview/twiz.h"
+#include "runprogress.h"
+#include "statement/librarystate.h"
+#include "statement/statementfile.h"
+#include "statement/statementrun.h"
+#include "statement/statementwriter.h"
+#include "statement/subjectlistcursor.h"
+#include "statement/tempfile.h"
+#include "ui_tform1.h"
+#include "widgets/windowowner.h"
+
+void TForm1::BtnZestawienieClick()
+{
+    if (running_)
+        return; // a click that reached the window while a run shows its progress
+    running_ = true;
+    struct Done {
+        bool* flag;
+        ~Done() { *flag = false; }
+    } done { &running_ };
+
+    zest::ui::RunGuarded(this, [this] {
+        zest::LibraryState& lib = zest::Library();
+        zest::StatementOptions options;
+        options.Stronicowanie = ui->Stronicowanie->isChecked();
+        options.CeleSzkoleniowe = ui->CeleSzkoleniowe->isChecked();
+        zest::RunOptions run;
+        run.wskazany = ui->wskazany->isChecked();
+        run.TylkoPrzyMezu = ui->TylkoPrzyMezu->isChecked();
+        run.TylkoKobiety = ui->TylkoKobiety->isChecked();
+
+        // The file is removed on every way out; the run empties the line buffer when
+        // it stops on an error, and the preview keeps its text.
+        zest::TempFileGuard temp(zest::MakeTempFileName("kp"));
+        {
+            zest::StatementWriter writer(session_->IBTransaction1, session_->Precincts, session_->Classes, lib.Lines,
+                lib.Area, lib.Spouses, options);
+            zest::StatementRun statementRun(session_->IBTransaction1, writer, lib.Lines, lib.Area);
+            zest::StatementFile StatementFile;
+            StatementFile.Open(temp.path());
+            zest::SubjectListCursor cursor(subjects_);
+            zest::ui::RunProgress progress(this);
+            // The grid catches up with the cursor once, when the run ends, instead of
+            // scrolling through every subject.
+            gridFollows_ = false;
+            struct Follow {
+                TForm1* form;
+                ~Follow()
+                {
+                    form->gridFollows_ = true;
+                    form->MoveGridToSubject(form->subjects_.Current());
+                }
+            } follow { this };
+            try {
+                statementRun.Run(cursor, run, StatementFile, progress.Callback());
+            } catch (const zest::RunCancelled&) {
+                return; // the user asked for it: nothing to show
+            }
+            StatementFile.Close();
+        }
+        if (wiz_) {
+            wiz_->LoadResults(temp.path(), ui->dopiszDoWydruku->isChecked());
+            temp.Remove();
+            zest::ui::BringToFront(wiz_);
+        }
+    });
+}

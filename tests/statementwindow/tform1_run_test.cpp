@@ -1,0 +1,262 @@
+// The statement run of the window, offscreen: the preview replaced or extended, the
+// temporary file gone afterwards, and runs that stop on an error leave no trace.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/resource.h>
+
+#include "demoregister.h"
+#include "messagerecorder.h"
+#include "preview/twiz.h"
+#include "samplerows.h"
+#include "statement/librarystate.h"
+#include "statementwindow/tform1.h"
+
+using zest::test::MessageRecorder;
+using zest::test::TestRegister;
+namespace fs = std::filesystem;
+
+namespace
+{
+
+// A connected window over the sample register, every class marked, threshold 0, and a
+// private temporary directory to look into afterwards.
+class WindowRun : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        reg = std::make_unique<TestRegister>("win-run");
+        zest::test::InsertSampleRows(*reg);
+        tmp = zest::test::UniqueTempPath("win-run-tmp", "");
+        fs::create_directories(tmp);
+        savedTmp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+        setenv("TMPDIR", tmp.c_str(), 1);
+        form = std::make_unique<TForm1>();
+        form->OpenRegister(reg->path(), "SYSDBA", "x", "");
+        ASSERT_TRUE(form->Session().Connected());
+        form->Session().Classes.MarkAll();
+        zest::Library().Area.AreaThreshold = 0;
+    }
+    void TearDown() override
+    {
+        form.reset();
+        zest::Library().Area.AreaThreshold = savedThreshold;
+        if (savedTmp.empty())
+            unsetenv("TMPDIR");
+        else
+            setenv("TMPDIR", savedTmp.c_str(), 1);
+        fs::remove_all(tmp);
+    }
+    QPushButton* Button(const char* name) { return form->findChild<QPushButton*>(name); }
+    QCheckBox* Check(const char* name) { return form->findChild<QCheckBox*>(name); }
+    void Search() { Button("Button7")->click(); }
+    void Run() { Button("Button5")->click(); }
+    std::string Preview() { return form->wiz()->Text(); }
+    int TempFiles()
+    {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(tmp))
+            n += e.path().filename().string().rfind("kp", 0) == 0;
+        return n;
+    }
+
+    MessageRecorder boxes;
+    std::unique_ptr<TestRegister> reg;
+    std::unique_ptr<TForm1> form;
+    std::string tmp, savedTmp;
+    std::int32_t savedThreshold = zest::Library().Area.AreaThreshold;
+};
+
+TEST_F(WindowRun, ReplacesOrExtendsThePreviewAndRemovesItsFile)
+{
+    Search();
+    ASSERT_TRUE(boxes.boxes.empty());
+    Run();
+    ASSERT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].Text.toStdString();
+    const std::string first = Preview();
+    EXPECT_NE(first.find("STAN POSIADANIA"), std::string::npos);
+    EXPECT_NE(first.find("\f\r\n"), std::string::npos); // paging on by default
+    EXPECT_TRUE(form->wiz()->isVisible());
+    EXPECT_EQ(TempFiles(), 0);
+
+    // A minimized preview comes back at its size and place when the run ends.
+    const QRect place = form->wiz()->geometry();
+    form->wiz()->setWindowState(Qt::WindowMinimized);
+    Check("dopiszDoWydruku")->setChecked(true);
+    Run();
+    EXPECT_EQ(Preview(), first + first);
+    EXPECT_EQ(form->wiz()->windowState(), Qt::WindowNoState);
+    EXPECT_EQ(form->wiz()->geometry(), place);
+
+    Check("dopiszDoWydruku")->setChecked(false);
+    Check("Stronicowanie")->setChecked(false);
+    Run();
+    const std::string unpaged = Preview();
+    EXPECT_EQ(unpaged.find('\f'), std::string::npos);
+    EXPECT_NE(unpaged.find(std::string(62, '^')), std::string::npos);
+    EXPECT_EQ(TempFiles(), 0);
+    EXPECT_TRUE(zest::Library().Lines.empty());
+}
+
+TEST_F(WindowRun, OnlyTheIndicatedSubjectWithWskazany)
+{
+    Search();
+    Run();
+    const std::string all = Preview();
+    Check("wskazany")->setChecked(true);
+    Run();
+    const std::string one = Preview();
+    EXPECT_LT(one.size(), all.size());
+    EXPECT_EQ(all.find(one.substr(0, one.find("\r\n"))), 0u) << "the first subject of the list is current";
+}
+
+TEST_F(WindowRun, WithoutASearchShowsAnErrorAndWritesNothing)
+{
+    Run();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(Preview().empty());
+    EXPECT_FALSE(form->wiz()->isVisible());
+    EXPECT_EQ(TempFiles(), 0);
+}
+
+TEST_F(WindowRun, FailuresLeaveNoTraceAndTheNextRunWorks)
+{
+    Search();
+    Run();
+    const std::string kept = Preview();
+    ASSERT_FALSE(kept.empty());
+
+    // No temporary file can be made.
+    setenv("TMPDIR", "/proc/self", 1);
+    Run();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_NE(boxes.boxes[0].Text.indexOf("/proc/self"), -1) << boxes.boxes[0].Text.toStdString();
+    EXPECT_EQ(Preview(), kept);
+    setenv("TMPDIR", tmp.c_str(), 1);
+
+    // The disk fills in the middle of the run.
+    rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 600;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    Run();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_NE(boxes.boxes[1].Text.indexOf(QString::fromStdString(tmp)), -1) << boxes.boxes[1].Text.toStdString();
+    EXPECT_EQ(Preview(), kept);
+    EXPECT_EQ(TempFiles(), 0);
+    EXPECT_TRUE(zest::Library().Lines.empty());
+
+    // The connection goes: the run stops with the database error.
+    form->Session().IBTransaction1.Rollback();
+    Run();
+    ASSERT_EQ(boxes.boxes.size(), 3u);
+    EXPECT_EQ(Preview(), kept);
+    EXPECT_EQ(TempFiles(), 0);
+
+    // And after all that a run works again.
+    form->Session().IBTransaction1.Start();
+    Search();
+    Run();
+    EXPECT_EQ(boxes.boxes.size(), 3u);
+    EXPECT_EQ(Preview(), kept);
+    EXPECT_EQ(TempFiles(), 0);
+}
+
+} // namespace
+
+namespace
+{
+
+// A run long enough to show its progress dialog, cancelled from it: nothing reaches the
+// preview, and the file and the buffer are gone.
+TEST(WindowRunProgress, CancelFromTheDialogDiscardsTheRun)
+{
+    MessageRecorder boxes;
+    const std::string path = zest::test::UniqueTempPath("win-cancel");
+    {
+        zest::fb::Database db;
+        zest::demo::DemoOptions options;
+        options.subjects = 6000;
+        zest::demo::CreateDemoRegister(db, path, options);
+    }
+    const std::string tmp = zest::test::UniqueTempPath("win-cancel-tmp", "");
+    fs::create_directories(tmp);
+    setenv("TMPDIR", tmp.c_str(), 1);
+    const std::int32_t savedThreshold = zest::Library().Area.AreaThreshold;
+    zest::Library().Area.AreaThreshold = 0;
+    {
+        TForm1 form;
+        form.OpenRegister(path, "SYSDBA", "x", "");
+        form.Session().Classes.MarkAll();
+        form.findChild<QPushButton*>("Button7")->click();
+
+        bool sawDialog = false;
+        QTimer poll;
+        poll.setInterval(50);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->isVisible()) {
+                    sawDialog = true;
+                    EXPECT_TRUE(d->isModal());
+                    d->cancel();
+                }
+        });
+        poll.start();
+        form.findChild<QPushButton*>("Button5")->click();
+        poll.stop();
+        EXPECT_TRUE(sawDialog) << "a run of 6000 subjects shows its progress";
+        EXPECT_TRUE(boxes.boxes.empty());
+        EXPECT_TRUE(form.wiz()->Text().empty());
+        EXPECT_TRUE(zest::Library().Lines.empty());
+        EXPECT_TRUE(fs::is_empty(tmp));
+    }
+    zest::Library().Area.AreaThreshold = savedThreshold;
+    unsetenv("TMPDIR");
+    fs::remove_all(tmp);
+    fs::remove(path);
+}
+
+} // namespace
+
+namespace
+{
+
+// Wall time of the window's run over every person of a register named by
+// ZEST_MEASURE_REGISTER (a demo register of 20,000 subjects, say). Prints, asserts nothing.
+TEST(WindowRunMeasure, DISABLED_EveryPersonOfARegister)
+{
+    const char* path = std::getenv("ZEST_MEASURE_REGISTER");
+    if (!path)
+        GTEST_SKIP() << "set ZEST_MEASURE_REGISTER";
+    MessageRecorder boxes;
+    const std::int32_t savedThreshold = zest::Library().Area.AreaThreshold;
+    zest::Library().Area.AreaThreshold = 0;
+    TForm1 form;
+    form.OpenRegister(path, "SYSDBA", "x", "");
+    form.Session().Classes.MarkAll();
+    QElapsedTimer t;
+    t.start();
+    form.findChild<QPushButton*>("Button7")->click();
+    const qint64 search = t.restart();
+    form.findChild<QPushButton*>("Button5")->click();
+    const qint64 run = t.elapsed();
+    EXPECT_TRUE(boxes.boxes.empty());
+    std::printf("search %lld ms, run with preview load %lld ms, preview %zu bytes\n", static_cast<long long>(search),
+        static_cast<long long>(run), form.wiz()->Text().size());
+    zest::Library().Area.AreaThreshold = savedThreshold;
+}
+
+} // namespace
