@@ -105,11 +105,9 @@ double TimedRun(StatementSession& session, const std::string& outPath)
     LineBuffer lines(area);
     StatementFile file;
     file.Open(outPath);
-    for (int kind = 0; kind < 3; ++kind) {
-        cli::StatementJob job;
-        job.kind = kind;
-        cli::RunStatementJob(session, lines, area, job, file);
-    }
+    cli::StatementJob job;
+    job.kinds = { 0, 1, 2 };
+    cli::RunStatementJob(session, lines, area, job, file);
     file.Close();
     return Since(start);
 }

@@ -356,7 +356,7 @@ int Run(const cli::Options& o)
     LibraryState& lib = Library();
     lib.Area.AreaThreshold = o.threshold;
     cli::StatementJob job;
-    job.kind = o.kind;
+    job.kinds = { o.kind };
     job.from = from;
     job.to = to;
     job.subject = o.subject;

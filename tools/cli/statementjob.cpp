@@ -15,17 +15,19 @@ void RunStatementJob(StatementSession& session, LineBuffer& lines, AreaState& ar
     StatementWriter writer(
         session.IBTransaction1, session.Precincts, session.Classes, lines, area, spouses, job.statement);
     StatementRun run(session.IBTransaction1, writer, lines, area);
-    QueryCursor list(PrepareWithPlanFallback(session.IBTransaction1, SubjectListSql(job.kind, job.from, job.to)));
-    RunOptions options = job.run;
-    if (job.subject) {
-        list.First();
-        while (!list.Eof() && list.Current().Integer("id_pdm") != *job.subject)
-            list.Next();
-        if (list.Eof())
-            throw UsageError("--subject: " + std::to_string(*job.subject) + " is not in the list");
-        options.wskazany = true;
+    for (const int kind : job.kinds) {
+        QueryCursor list(PrepareWithPlanFallback(session.IBTransaction1, SubjectListSql(kind, job.from, job.to)));
+        RunOptions options = job.run;
+        if (job.subject) {
+            list.First();
+            while (!list.Eof() && list.Current().Integer("id_pdm") != *job.subject)
+                list.Next();
+            if (list.Eof())
+                throw UsageError("--subject: " + std::to_string(*job.subject) + " is not in the list");
+            options.wskazany = true;
+        }
+        run.Run(list, options, file, progress, outcome);
     }
-    run.Run(list, options, file, progress, outcome);
 }
 
 } // namespace zest::cli

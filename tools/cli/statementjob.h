@@ -1,11 +1,13 @@
 #pragma once
 // The statement run of the command-line tool over an open session: the subject list of
-// one kind and name range, every subject on it (or the one asked for) into a statement
-// file. The benchmark times this same call, so that it measures what the tool does.
+// each kind in turn with the name range, every subject on it (or the one asked for) into
+// one statement file, every statement prepared once. The benchmark times this same call
+// (all three kinds), so that it measures what the tool does.
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "statement/linebuffer.h"
 #include "statement/session.h"
@@ -18,9 +20,9 @@ namespace zest::cli
 class UsageError;
 
 struct StatementJob {
-    int kind = 0; // 0 persons, 1 institutions, 2 group subjects
+    std::vector<int> kinds { 0 }; // in this order; 0 persons, 1 institutions, 2 group subjects
     std::string from, to; // the name range, Windows-1250
-    std::optional<std::int32_t> subject; // only this listed subject (UsageError when absent)
+    std::optional<std::int32_t> subject; // only this subject of each list (UsageError when absent)
     RunOptions run;
     StatementOptions statement;
 };
