@@ -68,10 +68,6 @@ void StatementSession::SetConnectionParams(
 
 void StatementSession::Connect()
 {
-    // A lost connection is given up first: its statements and transaction are freed
-    // before the new attachment.
-    if (IBDatabase1.Connected() && !IBDatabase1.Usable())
-        Disconnect();
     IBDatabase1.Open();
 }
 

@@ -231,12 +231,11 @@ void TForm1::OpenRegister(
 {
     if (session_->Matches(database, user, password))
         return;
+    // The same register and login, its connection lost (or never made): connected again
+    // as the buttons do it, with the user's marks kept.
     const std::optional<zest::fb::Credentials>& held = session_->IBDatabase1.credentials();
-    if (held && session_->IBDatabase1.DatabaseName == database && held->user == user && held->password == password) {
-        // The same register, its connection lost (or never made): connect again.
-        Reconnect(false);
-        return;
-    }
+    const bool again
+        = held && session_->IBDatabase1.DatabaseName == database && held->user == user && held->password == password;
     Disconnect();
     try {
         session_->SetConnectionParams(database, user, password, role);
@@ -244,7 +243,10 @@ void TForm1::OpenRegister(
         SetLoaded(false);
         throw;
     }
-    ConnectDatabase();
+    if (again)
+        Reconnect(false);
+    else
+        ConnectDatabase();
 }
 
 bool TForm1::EnsureConnected(bool keepList)

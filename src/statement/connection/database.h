@@ -72,10 +72,10 @@ public:
 
     // Attach, SQL dialect 3; throws DatabaseError. An attachment whose connection was
     // lost is closed first. The user name, password and role must hold no control
-    // character (UsageError). A register file opened by the
-    // embedded engine gets a page cache that holds all of it, up to LocalCacheMaxPages,
-    // unless num_buffers says otherwise: the per-subject statements read the register
-    // at random, and the engine's default cache holds only a commune's.
+    // character (UsageError). A register file opened by the embedded engine gets a page
+    // cache that holds all of it, up to LocalCacheMaxPages, unless num_buffers says
+    // otherwise: the per-subject statements read the register at random, and the
+    // engine's default cache holds only a commune's.
     void Open();
     void Close() noexcept; // free statements, roll back, detach; never throws
     // Holds an attachment handle (possibly one whose connection is lost).
