@@ -8,7 +8,7 @@ namespace zest::cli
 const char* const HelpText = R"(Usage: zestawienia-cli --database DB [options]
 Writes the holdings statements of a register's subjects, as the statement window does.
 
-  --database DB          register database (path, or host:path for a server)
+  --database DB          register database (path, or host[/port]:path for a server)
   --user U               user name (default: $ISC_USER, else SYSDBA)
   --password P           password (default: $ISC_PASSWORD, else masterkey); it can
                          be seen in the process list: prefer --password-file or
