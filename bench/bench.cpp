@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "netbench.h"
 #include "previewbench.h"
 #include "runbench.h"
 #include "database/database.h"
@@ -34,16 +35,19 @@ struct Options {
     int pages = 1000;
     int reps = 3;
     bool server = false;
+    double rttMs = 1;
     std::string keep; // directory that keeps the registers between processes
     bool help = false;
 };
 
 const char* const Usage = "usage: zestawienia-bench [--subjects N[,N...]] [--text-mb M] [--pages P] [--server]\n"
-                          "                         [--reps R] [--keep DIR]\n"
+                          "                         [--rtt-ms R] [--reps R] [--keep DIR]\n"
                           "  --subjects  demo register sizes; the first is the commune (default 20000)\n"
                           "  --text-mb   size of the statement file loaded into the preview (default 100)\n"
                           "  --pages     pages of statements printed to PDF (default 1000)\n"
-                          "  --server    also through the loopback server on 127.0.0.1:3050\n"
+                          "  --server    also through the loopback server on 127.0.0.1:3050, directly and\n"
+                          "              through a link that adds a round-trip time\n"
+                          "  --rtt-ms    the link's round-trip time in ms (default 1; 0: the link without delay)\n"
                           "  --reps      repetitions of every timing; medians are printed (default 3)\n"
                           "  --keep      keep the registers in DIR and reuse them on the next run\n";
 
@@ -79,6 +83,8 @@ Options Parse(int argc, char* argv[])
             o.reps = std::stoi(value());
         else if (a == "--server")
             o.server = true;
+        else if (a == "--rtt-ms")
+            o.rttMs = std::stod(value());
         else if (a == "--keep")
             o.keep = value();
         else if (a == "--help" || a == "-h") {
@@ -92,6 +98,8 @@ Options Parse(int argc, char* argv[])
     for (const int n : o.subjects)
         if (n < 10)
             throw std::invalid_argument("--subjects: at least 10");
+    if (!(o.rttMs >= 0 && o.rttMs <= 10'000))
+        throw std::invalid_argument("--rtt-ms takes 0 to 10000");
     if (o.textMb < 1 || o.pages < 1 || o.reps < 1)
         throw std::invalid_argument("--text-mb, --pages and --reps take a positive number");
     return o;
@@ -115,6 +123,7 @@ void EnsureServerRegister(
 
 struct Figures {
     std::vector<RunResult> runs;
+    std::vector<NetResult> net;
     std::optional<PreviewFigures> text, commune;
     std::optional<PrintFigures> print;
 };
@@ -142,6 +151,11 @@ void PrintTable(const Options& o, const Figures& f)
                 std::printf("%s: run %d ÷ run %d = %.2f (subjects ×%.1f)\n", small.label.c_str(), large.subjects,
                     small.subjects, large.run.median / small.run.median,
                     static_cast<double>(large.subjects) / small.subjects);
+    for (const NetResult& n : f.net)
+        std::printf("link %.1f ms, %d subjects: run %s s, floor %s s, run/floor %s, %zu statements, %llu round "
+                    "trips per run\n",
+            n.rttMs, n.subjects, Range(n.run, "%.3f").c_str(), Range(n.floor, "%.3f").c_str(),
+            Range(n.ratio, "%.1f").c_str(), n.statements, static_cast<unsigned long long>(n.roundTrips));
     auto preview = [](const char* what, const PreviewFigures& p) {
         std::printf("\npreview, %s (%.1f MB):\n", what, p.fileMb);
         std::printf("  read+decode %s s, load %s s, load ÷ read %s\n", Range(p.readDecode, "%.3f").c_str(),
@@ -211,6 +225,23 @@ void PrintKeys(const Options& o, const Figures& f)
         key("server_bare_s", r->bare.median);
         key("server_run_over_bare", r->ratio.median);
         std::printf("server_max_prepares_per_text=%d\n", r->mostOfOne);
+    }
+    if (!f.net.empty()) {
+        const NetResult& n = f.net.front();
+        key("net_rtt_ms", n.rttMs, "%.1f");
+        key("net_run_s", n.run.median);
+        key("net_floor_s", n.floor.median);
+        key("net_run_over_floor", n.ratio.median, "%.2f");
+        std::printf("net_statements_per_run=%zu\n", n.statements);
+        std::printf("net_roundtrips_per_run=%llu\n", static_cast<unsigned long long>(n.roundTrips));
+        std::printf("net_floor_roundtrips=%llu\n", static_cast<unsigned long long>(n.floorRoundTrips));
+        if (f.net.size() > 1) {
+            const NetResult& county = f.net.back();
+            key("net_county_run_s", county.run.median);
+            key("net_county_floor_s", county.floor.median);
+            key("net_county_run_over_floor", county.ratio.median, "%.2f");
+            key("net_county_over_commune", county.run.median / n.run.median, "%.2f");
+        }
     }
     if (f.commune) {
         key("commune_load_s", f.commune->load.median);
@@ -299,6 +330,8 @@ int main(int argc, char* argv[])
                     made.push_back(t);
                 const fs::path out = temp / ("statements-" + mode + "-" + std::to_string(n) + ".txt");
                 f.runs.push_back(MeasureRun(t, n, o.reps, out));
+                if (mode == "server")
+                    f.net.push_back(MeasureNet(t, n, o.rttMs, o.reps, out));
                 if (mode == "embedded" && n == o.subjects.front())
                     communeFile = out;
                 else

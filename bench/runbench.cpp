@@ -11,15 +11,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "cli/querycursor.h"
+#include "cli/statementjob.h"
 #include "demoregister.h"
-#include "statement/classmarks.h"
 #include "statement/linebuffer.h"
 #include "statement/session.h"
 #include "statement/statementfile.h"
-#include "statement/statementrun.h"
-#include "statement/statementwriter.h"
-#include "statement/subjectlistsql.h"
 
 namespace fs = std::filesystem;
 
@@ -99,26 +95,25 @@ private:
     fb::Database* db_;
 };
 
-// Every person, institution and group with all classes marked and threshold 0, into one
-// statement file, with a writer of its own as one run of the window has.
+} // namespace
+
 double TimedRun(StatementSession& session, const std::string& outPath)
 {
     const auto start = std::chrono::steady_clock::now();
     AreaState area;
     area.AreaThreshold = 0;
     LineBuffer lines(area);
-    SpouseSlots spouses;
-    StatementWriter writer(session.IBTransaction1, session.Precincts, session.Classes, lines, area, spouses);
-    StatementRun run(session.IBTransaction1, writer, lines, area);
     StatementFile file;
     file.Open(outPath);
-    for (int kind = 0; kind < 3; ++kind) {
-        cli::QueryCursor list(PrepareWithPlanFallback(session.IBTransaction1, SubjectListSql(kind, "", "")));
-        run.Run(list, RunOptions {}, file);
-    }
+    cli::StatementJob job;
+    job.kinds = { 0, 1, 2 };
+    cli::RunStatementJob(session, lines, area, job, file);
     file.Close();
     return Since(start);
 }
+
+namespace
+{
 
 // The traced statements again, each text prepared once, every row read as text.
 double TimedReplay(fb::Transaction& tr, const Trace& trace, std::size_t& bytesRead)

@@ -12,6 +12,11 @@
 #include "register/ddl.h"
 #include "stats.h"
 
+namespace zest
+{
+class StatementSession;
+}
+
 namespace zest::bench
 {
 
@@ -41,6 +46,11 @@ void DropRegister(const RunTarget& t) noexcept;
 // Every person, institution and group, all classes marked, threshold 0; the statement
 // file of the last run stays at `statementFile`.
 RunResult MeasureRun(const RunTarget& t, int subjects, int reps, const std::filesystem::path& statementFile);
+
+// Every person, institution and group, all classes marked (as the session has them),
+// threshold 0, into one statement file: the tool's own statement run once per kind.
+// Returns seconds.
+double TimedRun(StatementSession& session, const std::string& outPath);
 
 // Whether anything listens on the loopback server's port.
 bool ServerReachable();

@@ -42,6 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Check(o.help || !o.database.empty());
     Check(o.help || !o.pageNumbers || !o.pdf.empty());
+    Check(o.help || !o.password || o.passwordFile.empty());
     Check(o.kind >= 0 && o.kind <= 2);
     for (const std::string& t : o.toggles) {
         const zest::cli::ClassCodes codes = zest::cli::SplitToggle(t);

@@ -63,10 +63,22 @@ DatabaseError StateError(const char* what)
     return DatabaseError(what, {}, 0, std::string());
 }
 
+bool HasControlCharacter(std::string_view text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
 void AppendDpbText(std::string& dpb, char tag, std::string_view value, std::string_view name)
 {
     if (value.size() > 255)
         throw UsageError("connection parameter too long: " + std::string(name));
+    // A line break or another control character in a name or password is a mistake
+    // (or worse), never something the server should be sent.
+    if (tag != isc_dpb_config && HasControlCharacter(value))
+        throw UsageError("connection parameter holds a control character: " + std::string(name));
     dpb += tag;
     dpb += static_cast<char>(value.size());
     dpb.append(value);
@@ -175,6 +187,20 @@ template <typename T> T ParseNumber(const std::string& s, const char* kind)
 
 } // namespace
 
+// Throws a failed status as a DatabaseError. A failure because the connection is lost
+// marks the attachment unusable first.
+struct StatusCheck {
+    static void On(Database& db, const ISC_STATUS* status)
+    {
+        if (!Failed(status))
+            return;
+        DatabaseError e = MakeError(status);
+        if (e.isConnectionLost())
+            db.lost_ = true;
+        throw e;
+    }
+};
+
 // ---------------------------------------------------------------------------------------------
 // Database
 
@@ -246,8 +272,9 @@ std::uint32_t Database::LocalCachePages(const std::string& databaseName)
 
 void Database::Open()
 {
-    if (Connected())
+    if (Usable())
         return;
+    Close();
     std::string dpb;
     dpb += static_cast<char>(isc_dpb_version1);
     std::uint32_t cachePages = 0;
@@ -257,6 +284,8 @@ void Database::Open()
             continue;
         const std::string name = ToLowerAscii(p.substr(0, eq));
         const std::string_view value = std::string_view(p).substr(eq + 1);
+        if (credentials_ && (name == "user_name" || name == "password" || name == "sql_role_name"))
+            throw UsageError("connection parameter given twice: " + name);
         if (name == "user_name")
             AppendDpbText(dpb, isc_dpb_user_name, value, name);
         else if (name == "password")
@@ -273,6 +302,11 @@ void Database::Open()
             cachePages = pages;
         } else
             throw UsageError("unknown connection parameter: " + name);
+    }
+    if (credentials_) {
+        AppendDpbText(dpb, isc_dpb_user_name, credentials_->user, "user_name");
+        AppendDpbText(dpb, isc_dpb_password, credentials_->password, "password");
+        AppendDpbText(dpb, isc_dpb_sql_role_name, credentials_->role, "sql_role_name");
     }
     if (cachePages == 0)
         cachePages = LocalCachePages(DatabaseName);
@@ -308,6 +342,7 @@ void Database::Detach() noexcept
     isc_db_handle h = handle_;
     isc_detach_database(st, &h);
     handle_ = 0;
+    lost_ = false;
 }
 
 void Database::Close() noexcept
@@ -328,7 +363,7 @@ void Database::ExecuteImmediate(std::string_view sql)
     Status st {};
     isc_dsql_execute_immediate(st, &handle_, tr.handlePtr(), static_cast<unsigned short>(0), std::string(sql).c_str(),
         SQL_DIALECT_V6, nullptr);
-    Check(st);
+    StatusCheck::On(*this, st);
     tr.Commit();
 }
 
@@ -353,7 +388,7 @@ void Database::DropDatabase()
         t->Rollback();
     Status st {};
     isc_drop_database(st, &handle_);
-    Check(st);
+    StatusCheck::On(*this, st);
     handle_ = 0;
 }
 
@@ -406,7 +441,7 @@ void Transaction::Start()
     Status st {};
     isc_tr_handle h = 0;
     isc_start_transaction(st, &h, 1, db_->handlePtr(), static_cast<unsigned short>(tpb.size()), tpb.data());
-    Check(st);
+    StatusCheck::On(*db_, st);
     handle_ = h;
 }
 
@@ -426,7 +461,7 @@ void Transaction::Commit()
     RollbackQueries();
     Status st {};
     isc_commit_transaction(st, &handle_);
-    Check(st);
+    StatusCheck::On(*db_, st);
     handle_ = 0;
 }
 
@@ -490,14 +525,14 @@ Query::Query(Transaction& tr, std::string_view sql)
 
         Status st {};
         isc_dsql_allocate_statement(st, db.handlePtr(), &impl_->stmt);
-        Check(st);
+        StatusCheck::On(db, st);
         impl_->out = AllocSqlda(impl_->outStorage, 20);
         isc_dsql_prepare(st, tr.handlePtr(), &impl_->stmt, 0, mapped.sql.c_str(), SQL_DIALECT_V6, impl_->out);
-        Check(st);
+        StatusCheck::On(db, st);
         if (impl_->out->sqld > impl_->out->sqln) {
             impl_->out = AllocSqlda(impl_->outStorage, impl_->out->sqld);
             isc_dsql_describe(st, &impl_->stmt, SQL_DIALECT_V6, impl_->out);
-            Check(st);
+            StatusCheck::On(db, st);
         }
         const int n = impl_->out->sqld;
         impl_->outBuffers.resize(n);
@@ -517,7 +552,7 @@ Query::Query(Transaction& tr, std::string_view sql)
         const int np = static_cast<int>(impl_->paramNames.size());
         impl_->in = AllocSqlda(impl_->inStorage, np);
         isc_dsql_describe_bind(st, &impl_->stmt, SQL_DIALECT_V6, impl_->in);
-        Check(st);
+        StatusCheck::On(db, st);
         if (impl_->in->sqld != np)
             throw UsageError("parameter count mismatch in statement");
         impl_->inDescribed.assign(impl_->in->sqlvar, impl_->in->sqlvar + np);
@@ -527,7 +562,7 @@ Query::Query(Transaction& tr, std::string_view sql)
         char item = isc_info_sql_stmt_type;
         char info[16] = {};
         isc_dsql_sql_info(st, &impl_->stmt, 1, &item, sizeof info, info);
-        Check(st);
+        StatusCheck::On(db, st);
         if (info[0] == isc_info_sql_stmt_type) {
             const short len = static_cast<short>(isc_vax_integer(info + 1, 2));
             impl_->stmtType = static_cast<int>(isc_vax_integer(info + 3, len));
@@ -687,7 +722,7 @@ void Query::Open()
     BindInputs(*impl_);
     Status st {};
     isc_dsql_execute(st, tr_->handlePtr(), &impl_->stmt, SQL_DIALECT_V6, impl_->values.empty() ? nullptr : impl_->in);
-    Check(st);
+    StatusCheck::On(tr_->database(), st);
     if (impl_->stmtType == isc_info_sql_stmt_select || impl_->stmtType == isc_info_sql_stmt_select_for_upd) {
         open_ = true;
         eof_ = false;
@@ -715,6 +750,8 @@ bool Query::Next()
         hasRow_ = false;
         eof_ = true;
         DatabaseError e = MakeError(st);
+        if (e.isConnectionLost())
+            tr_->database().lost_ = true;
         Close();
         throw e;
     }
@@ -924,7 +961,7 @@ std::optional<std::string> Query::Text(int index) const
         Status st {};
         isc_blob_handle blob = 0;
         isc_open_blob2(st, tr_->database().handlePtr(), tr_->handlePtr(), &blob, &id, 0, nullptr);
-        Check(st);
+        StatusCheck::On(tr_->database(), st);
         std::string text;
         char seg[8192];
         for (;;) {
@@ -937,7 +974,7 @@ std::optional<std::string> Query::Text(int index) const
         Status st2 {};
         isc_close_blob(st2, &blob);
         if (st[1] != 0 && st[1] != isc_segstr_eof && st[1] != isc_segment)
-            Check(st);
+            StatusCheck::On(tr_->database(), st);
         return text;
     }
     default:

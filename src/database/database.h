@@ -36,6 +36,15 @@ public:
     virtual void Executed(const Query& query) = 0; // after a successful execute
 };
 
+// Who attaches: each field goes to its own connection parameter as it is, never
+// through a text that is parsed again.
+struct Credentials {
+    std::string user;
+    std::string password;
+    std::string role; // empty: none
+    bool operator==(const Credentials&) const = default;
+};
+
 class Database
 {
 public:
@@ -51,18 +60,30 @@ public:
     // num_buffers (the pages of the page cache, when this attachment opens the file).
     std::vector<std::string> Params;
 
+    // The user name, password and role of the attachment, beside Params (which then must
+    // not name them).
+    void SetCredentials(Credentials credentials) { credentials_ = std::move(credentials); }
+    const std::optional<Credentials>& credentials() const noexcept { return credentials_; }
+
     // Sets Params from a text of lines separated by CR LF (or LF).
     void SetParamsText(std::string_view text);
     // The value after "name=" of the first entry with that name (case-insensitive), or "".
     std::string ParamValue(std::string_view name) const;
 
-    // Attach, SQL dialect 3; throws DatabaseError. A register file opened by the
-    // embedded engine gets a page cache that holds all of it, up to LocalCacheMaxPages,
-    // unless num_buffers says otherwise: the per-subject statements read the register
-    // at random, and the engine's default cache holds only a commune's.
+    // Attach, SQL dialect 3; throws DatabaseError. An attachment whose connection was
+    // lost is closed first. The user name, password and role must hold no control
+    // character (UsageError). A register file opened by the embedded engine gets a page
+    // cache that holds all of it, up to LocalCacheMaxPages, unless num_buffers says
+    // otherwise: the per-subject statements read the register at random, and the
+    // engine's default cache holds only a commune's.
     void Open();
     void Close() noexcept; // free statements, roll back, detach; never throws
+    // Holds an attachment handle (possibly one whose connection is lost).
     bool Connected() const noexcept { return handle_ != 0; }
+    // Connected, and no call on the attachment has failed because its connection was
+    // lost (server restart, network cut): after such a failure the handle stays "open"
+    // but every call fails; only Close and a new Open help.
+    bool Usable() const noexcept { return handle_ != 0 && !lost_; }
     // The page cache that an attachment to a local file asks for, by the file's size.
     // 0 keeps the engine's default (a file that is small, remote or not there).
     static std::uint32_t LocalCachePages(const std::string& databaseName);
@@ -87,9 +108,12 @@ public:
 private:
     friend class Transaction;
     friend class Query;
+    friend struct StatusCheck;
     void Detach() noexcept;
 
     unsigned int handle_ = 0;
+    bool lost_ = false;
+    std::optional<Credentials> credentials_;
     QueryObserver* observer_ = nullptr;
     std::set<Transaction*> transactions_;
     std::set<Query*> queries_;

@@ -17,6 +17,7 @@ bool DatabaseError::isConnectionLost() const noexcept
         isc_network_error,
         isc_net_read_err,
         isc_net_write_err,
+        isc_net_server_shutdown,
         isc_lost_db_connection,
         isc_conn_lost,
         isc_shutdown,

@@ -30,7 +30,8 @@ public:
     int sqlCode() const noexcept { return sqlCode_; }
     const std::string& sqlState() const noexcept { return sqlState_; }
 
-    // Connection-level failures: the attachment is gone or was never made.
+    // Connection-level failures: the attachment is gone (network error, a read or write
+    // on the connection failed, the server or the attachment shut down) or was never made.
     bool isConnectionLost() const noexcept;
     // The server refused a PLAN clause (index missing or not usable for the stream).
     bool isPlanRejected() const noexcept;

@@ -1,6 +1,8 @@
 // Land-use class marks.
 #include "classmarks.h"
 
+#include <map>
+
 namespace zest
 {
 
@@ -53,6 +55,21 @@ bool ClassGrid::Toggle(int row)
     std::string& mark = rows_[row][ColMark];
     mark = mark == MarkYes ? MarkNo : MarkYes;
     return true;
+}
+
+void ClassGrid::KeepMarks(const ClassGrid& before)
+{
+    std::map<std::array<std::string, 3>, std::string> marks;
+    for (int r = 1; r < before.RowCount(); ++r) {
+        const Row& b = before.rows_[r];
+        marks.emplace(std::array { b[ColOzu], b[ColKlasa], b[ColOfu] }, b[ColMark]);
+    }
+    for (int r = 1; r < RowCount(); ++r) {
+        Row& row = rows_[r];
+        const auto it = marks.find({ row[ColOzu], row[ColKlasa], row[ColOfu] });
+        if (it != marks.end())
+            row[ColMark] = it->second;
+    }
 }
 
 } // namespace zest

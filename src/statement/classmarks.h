@@ -50,6 +50,9 @@ public:
     // A key typed on a data row: "Tak" becomes blank, anything else (blank, empty)
     // becomes "Tak". False, and nothing changes, for a row that is not a data row.
     bool Toggle(int row);
+    // After a reload: every data row whose three codes `before` also holds takes the
+    // mark it had there; new rows keep their default mark.
+    void KeepMarks(const ClassGrid& before);
 
 private:
     std::vector<Row> rows_;

@@ -1,6 +1,8 @@
 // The statement window's connection and its start-up loads.
 #include "session.h"
 
+#include <algorithm>
+
 #include "register/catalogue.h"
 
 namespace zest
@@ -29,23 +31,39 @@ void StatementSession::DisconnectAll() noexcept
         s->Disconnect();
 }
 
+void CheckCredentials(const fb::Credentials& c)
+{
+    const auto control = [](std::string_view text) {
+        return std::any_of(text.begin(), text.end(), [](char ch) {
+            const auto u = static_cast<unsigned char>(ch);
+            return u < 0x20 || u == 0x7F;
+        });
+    };
+    const char* field = control(c.user) ? "Nazwa u\xBFytkownika zawiera"
+        : control(c.password)           ? "Has\xB3o zawiera"
+        : control(c.role)               ? "Nazwa roli zawiera"
+                                        : nullptr;
+    if (field)
+        throw CredentialsError(std::string(field)
+            + " znak steruj\xB9"
+              "cy (np. koniec wiersza); po\xB3\xB9"
+              "czenie z baz\xB9 nie zosta\xB3o nawi\xB9zane.");
+}
+
 bool StatementSession::Matches(std::string_view database, std::string_view user, std::string_view password) const
 {
-    return Connected() && IBDatabase1.DatabaseName == database && IBDatabase1.ParamValue("user_name") == user
-        && IBDatabase1.ParamValue("password") == password;
+    const std::optional<fb::Credentials>& c = IBDatabase1.credentials();
+    return Connected() && c && IBDatabase1.DatabaseName == database && c->user == user && c->password == password;
 }
 
 void StatementSession::SetConnectionParams(
     std::string_view database, std::string_view user, std::string_view password, std::string_view role)
 {
+    fb::Credentials c { std::string(user), std::string(password), std::string(role) };
+    CheckCredentials(c);
     IBDatabase1.DatabaseName = std::string(database);
-    IBDatabase1.Params.clear();
-    std::string text;
-    text.append("user_name=").append(user).append("\r\n");
-    text.append("lc_ctype=WIN1250\r\n");
-    text.append("password=").append(password).append("\r\n");
-    text.append("sql_role_name=").append(role);
-    IBDatabase1.SetParamsText(text);
+    IBDatabase1.Params = { "lc_ctype=WIN1250" };
+    IBDatabase1.SetCredentials(std::move(c));
 }
 
 void StatementSession::Connect()

@@ -4,6 +4,7 @@
 // the window and any command-line front end share it.
 
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,17 @@
 namespace zest
 {
 
+// A user name, password or role that cannot reach the connection parameters (it holds a
+// line break or another control character). The message is Windows-1250 text.
+class CredentialsError : public std::invalid_argument
+{
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
+// Throws CredentialsError naming the first field that holds a control character.
+void CheckCredentials(const fb::Credentials& credentials);
+
 class StatementSession
 {
 public:
@@ -22,20 +34,25 @@ public:
     StatementSession(const StatementSession&) = delete;
     StatementSession& operator=(const StatementSession&) = delete;
 
-    // The open connection serves these credentials: connected, and the database name,
-    // user name and password equal byte for byte. The role is not compared.
+    // The open connection serves these credentials: connected and usable, and the
+    // database name, user name and password equal byte for byte. The role is not compared.
     bool Matches(std::string_view database, std::string_view user, std::string_view password) const;
 
-    // Database name and the parameter list "user_name=..\r\nlc_ctype=WIN1250\r\n
-    // password=..\r\nsql_role_name=..". Call only while disconnected.
+    // The database name and the credentials, with the character set WIN1250. Throws
+    // CredentialsError (and keeps what it had) when a field holds a control character.
+    // Call only while disconnected.
     void SetConnectionParams(
         std::string_view database, std::string_view user, std::string_view password, std::string_view role);
+    // Whether connection parameters have been set, so that Connect can be called.
+    bool HasConnectionParams() const noexcept { return !IBDatabase1.DatabaseName.empty(); }
 
-    // Attaches; throws zest::fb::DatabaseError when the server refuses.
+    // Attaches (again, when the connection was lost); throws zest::fb::DatabaseError when
+    // the server refuses.
     void Connect();
     // Rolls the transaction back and detaches; frees every statement. Never throws.
     void Disconnect() noexcept;
-    bool Connected() const noexcept { return IBDatabase1.Connected(); }
+    // Open only while usable: a connection that a statement found lost counts as closed.
+    bool Connected() const noexcept { return IBDatabase1.Usable(); }
 
     // Starts the window's transaction, then runs the start-up loads. Throws.
     void StartTransactionAndLoad();

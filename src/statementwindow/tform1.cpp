@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QStringEncoder>
 #include <initializer_list>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -230,9 +231,47 @@ void TForm1::OpenRegister(
 {
     if (session_->Matches(database, user, password))
         return;
+    // The same register and login, its connection lost (or never made): connected again
+    // as the buttons do it, with the user's marks kept.
+    const std::optional<zest::fb::Credentials>& held = session_->IBDatabase1.credentials();
+    const bool again
+        = held && session_->IBDatabase1.DatabaseName == database && held->user == user && held->password == password;
     Disconnect();
-    session_->SetConnectionParams(database, user, password, role);
+    try {
+        session_->SetConnectionParams(database, user, password, role);
+    } catch (const zest::CredentialsError&) {
+        SetLoaded(false);
+        throw;
+    }
+    if (again)
+        Reconnect(false);
+    else
+        ConnectDatabase();
+}
+
+bool TForm1::EnsureConnected(bool keepList)
+{
+    if (!session_->Connected() && session_->HasConnectionParams())
+        Reconnect(keepList);
+    return session_->Connected();
+}
+
+void TForm1::Reconnect(bool keepList)
+{
+    zest::ClassGrid marks = session_->Classes;
+    const std::string listSql = keepList && subjects_.IsOpen() ? subjects_.Sql() : std::string();
+    const int current = subjects_.Current();
+    Disconnect();
     ConnectDatabase();
+    if (!session_->Connected())
+        return;
+    session_->Classes.KeepMarks(marks);
+    classModel_->MarksChanged();
+    if (!listSql.empty()) {
+        subjects_.Open(session_->IBTransaction1, listSql);
+        subjects_.SetCurrent(current);
+        ShowSubjectColumns();
+    }
 }
 
 void TForm1::ConnectDatabase()
@@ -325,6 +364,8 @@ void TForm1::BtnPobierzOsobyClick()
             = zest::SubjectListSql(kind, RangeBound(ui->EditOd->text(), "od"), RangeBound(ui->EditDo->text(), "do"));
         WaitCursor wait;
         DisabledMeanwhile edits { ui->EditOd, ui->EditDo };
+        if (!EnsureConnected(false))
+            return;
         subjects_.Close();
         subjectModel_->SetKind(kind);
         subjects_.Open(session_->IBTransaction1, sql);

@@ -74,6 +74,12 @@ private:
     void SetLoaded(bool loaded);
     // Closes the subject list, then the connection: the list's cursor lives on it.
     void Disconnect() noexcept;
+    // Before an action that reads the register: a connection that was lost is made again
+    // with the credentials the window has, as ConnectDatabase does, with the user's
+    // class marks kept and, when `keepList`, the subject list read again up to its
+    // current row. False when the connection could not be made (its box was shown).
+    bool EnsureConnected(bool keepList);
+    void Reconnect(bool keepList);
     void ShowSubjectColumns();
     void MoveGridToSubject(int row);
     void DBGrid1RowChanged(const QModelIndex& current);

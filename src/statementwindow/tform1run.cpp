@@ -24,6 +24,8 @@ void TForm1::BtnZestawienieClick()
     } done { &running_ };
 
     zest::ui::RunGuarded(this, [this] {
+        if (!EnsureConnected(true))
+            return;
         zest::LibraryState& lib = zest::Library();
         zest::StatementOptions options;
         options.Stronicowanie = ui->Stronicowanie->isChecked();

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "statement/errortext.h"
 #include "wintext.h"
 
 namespace zest::ui
@@ -53,7 +54,7 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
 void ShowError(QWidget* window, const std::exception& error) noexcept
 {
     try {
-        ShowMessageBox(window, CaptionOf(window), FromWin1250(error.what()), MessageIcon::Error);
+        ShowMessageBox(window, CaptionOf(window), FromWin1250(ErrorText(error)), MessageIcon::Error);
     } catch (...) {
         // Nothing more can be shown; the error ends here.
     }

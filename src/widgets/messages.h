@@ -31,7 +31,7 @@ void ShowMessageBox(QWidget* parent, const QString& caption, const QString& text
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 
 // The standard error display: the error's message (Windows-1250 text, as the server
-// sends it) in a box captioned like the window.
+// sends it; a lost connection said so first) in a box captioned like the window.
 void ShowError(QWidget* window, const std::exception& error) noexcept;
 void ShowUnknownError(QWidget* window) noexcept;
 

@@ -79,7 +79,7 @@ TEST_F(EntryPointsTest, SameCredentialsKeepTheConnectionAndTheMarks)
     Analiza(reg->path());
     EXPECT_EQ(form->windowState(), Qt::WindowMaximized); // back from the task bar as it was
     EXPECT_EQ(*form->Session().IBDatabase1.handlePtr(), handle);
-    EXPECT_EQ(form->Session().IBDatabase1.ParamValue("sql_role_name"), ""); // the old role stays
+    EXPECT_EQ(form->Session().IBDatabase1.credentials()->role, ""); // the old role stays
     EXPECT_EQ(Classes(form)->index(0, 3).data().toString(), "Tak");
     EXPECT_TRUE(boxes.boxes.empty());
 }
@@ -98,7 +98,7 @@ TEST_F(EntryPointsTest, AnotherPasswordOrDatabaseSpellingReconnectsWithDefaultMa
     ToggleFirstMark(form);
     Analiza(reg->path(), "SYSDBA", "y");
     ASSERT_TRUE(form->Session().Connected());
-    EXPECT_EQ(form->Session().IBDatabase1.ParamValue("password"), "y");
+    EXPECT_EQ(form->Session().IBDatabase1.credentials()->password, "y");
     EXPECT_EQ(Classes(form)->index(0, 3).data().toString(), "   ");
 
     ToggleFirstMark(form);

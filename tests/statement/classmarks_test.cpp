@@ -102,6 +102,28 @@ TEST(ClassGridTest, ToggleFlipsOnlyTakAndLeavesOtherRowsAndTheHeader)
     EXPECT_EQ(grid.Text(0, ClassGrid::ColMark), "Sumuj");
 }
 
+// A reload after a reconnect: the rows that are still there keep the user's marks, by
+// all three codes; a new row gets its default.
+TEST(ClassGridTest, KeepMarksMatchesRowsByTheirThreeCodes)
+{
+    ClassGrid before;
+    before.Add("R", "R", "I");
+    before.Add("R", "R", "II");
+    before.Add("Ls", "Ls", "");
+    before.Toggle(1); // R/I off
+    before.Toggle(3); // Ls on
+    ClassGrid after;
+    after.Add("R", "R", "II");
+    after.Add("B", "Ls", ""); // another OFU: a row of its own
+    after.Add("R", "R", "I");
+    after.Add("Ls", "Ls", "");
+    after.KeepMarks(before);
+    EXPECT_EQ(after.Text(1, ClassGrid::ColMark), "Tak");
+    EXPECT_EQ(after.Text(2, ClassGrid::ColMark), "   ");
+    EXPECT_EQ(after.Text(3, ClassGrid::ColMark), "   ");
+    EXPECT_EQ(after.Text(4, ClassGrid::ColMark), "Tak");
+}
+
 TEST(PrecinctTableTest, LookupFindsTheFirstSlotWithTheId)
 {
     zest::PrecinctTable table;

@@ -11,16 +11,22 @@ using zest::test::TestRegister;
 namespace
 {
 
-TEST(SessionParamsTest, ParameterListIsTheFourLines)
+// The credentials go as they are, beside the character set; a field with a line break
+// (which once could add a parameter of its own) is refused and changes nothing.
+TEST(SessionParamsTest, CredentialsGoAsAStructAndControlCharactersAreRefused)
 {
     StatementSession s;
-    s.SetConnectionParams("/db/reg.fdb", "JAN", "tajne", "");
+    s.SetConnectionParams("/db/reg.fdb", "JAN", "taj=ne", "");
     EXPECT_EQ(s.IBDatabase1.DatabaseName, "/db/reg.fdb");
-    EXPECT_EQ(s.IBDatabase1.Params,
-        (std::vector<std::string> { "user_name=JAN", "lc_ctype=WIN1250", "password=tajne", "sql_role_name=" }));
-    s.SetConnectionParams("/db/b.fdb", "", "", "KIEROWNIK");
-    EXPECT_EQ(s.IBDatabase1.Params,
-        (std::vector<std::string> { "user_name=", "lc_ctype=WIN1250", "password=", "sql_role_name=KIEROWNIK" }));
+    EXPECT_EQ(s.IBDatabase1.Params, (std::vector<std::string> { "lc_ctype=WIN1250" }));
+    EXPECT_EQ(s.IBDatabase1.credentials(), (zest::fb::Credentials { "JAN", "taj=ne", "" }));
+    EXPECT_THROW(s.SetConnectionParams("/db/b.fdb", "JAN", "x\r\nsql_role_name=KIEROWNIK", ""), zest::CredentialsError);
+    EXPECT_THROW(s.SetConnectionParams("/db/b.fdb", "JAN\x7F", "", ""), zest::CredentialsError);
+    EXPECT_EQ(s.IBDatabase1.DatabaseName, "/db/reg.fdb");
+    EXPECT_EQ(s.IBDatabase1.credentials()->password, "taj=ne");
+    // The connection parameters refuse them too, whoever builds them.
+    s.IBDatabase1.SetCredentials({ "SYSDBA", "a\nb", "" });
+    EXPECT_THROW(s.IBDatabase1.Open(), zest::fb::UsageError);
 }
 
 class SessionTest : public testing::Test

@@ -17,8 +17,10 @@
 #include "messagerecorder.h"
 #include "preview/twiz.h"
 #include "register/ddl.h"
+#include "statement/classmarks.h"
 #include "statement/librarystate.h"
 #include "statementwindow/tform1.h"
+#include "widgets/messages.h"
 #include "tcpforwarder.h"
 #include "testregister.h"
 
@@ -121,11 +123,13 @@ TEST_F(ServerWindowTest, ServerNotListeningShowsTheConnectionBox)
     EXPECT_FALSE(form.Session().Connected());
 }
 
-// The server goes away (every connection to it cut, as a network failure would) in the
-// middle of a run and then before a search: each shows its error, the preview keeps the
-// statements of the last good run, no run file or buffered line is left, and the window
-// connects again and runs as before.
-TEST(ServerGoneWindowTest, InTheMiddleOfARunAndBeforeASearch)
+// The connection drops (every connection through the link cut, as a server restart or a
+// network failure does) between two searches, between two runs and in the middle of a
+// run. Each time the action that meets the dead connection says so in Polish with the
+// server's text below, leaves no run file, buffered line or changed preview, and the
+// next action connects again with the window's credentials: the class grid reloaded
+// with the user's marks kept, the subject list read again for a run.
+TEST(ServerGoneWindowTest, EachActionAfterADropConnectsAgain)
 {
     const std::string host = Env("ZEST_FB_SERVER_HOST");
     if (host.empty())
@@ -157,15 +161,32 @@ TEST(ServerGoneWindowTest, InTheMiddleOfARunAndBeforeASearch)
 
     zest::test::MessageRecorder boxes;
     {
-        zest::test::TcpForwarder proxy(3050);
+        zest::net::TcpForwarder link(3050);
         TForm1 form;
-        form.OpenRegister("127.0.0.1/" + std::to_string(proxy.port()) + ":" + file, "SYSDBA", sysdba, "");
+        form.OpenRegister("127.0.0.1/" + std::to_string(link.port()) + ":" + file, "SYSDBA", sysdba, "");
         ASSERT_TRUE(form.Session().Connected());
-        form.Session().Classes.MarkAll();
+        form.findChild<QPushButton*>("Button1")->click(); // every class marked, unlike the defaults
         auto* search = form.findChild<QPushButton*>("Button7");
         auto* run = form.findChild<QPushButton*>("Button5");
         auto* from = form.findChild<QLineEdit*>("EditOd");
         auto* to = form.findChild<QLineEdit*>("EditDo");
+        const auto allMarked = [&] {
+            const zest::ClassGrid& g = form.Session().Classes;
+            for (int r = 1; r < g.RowCount(); ++r)
+                if (g.Text(r, zest::ClassGrid::ColMark) != zest::MarkYes)
+                    return false;
+            return g.DataRowCount() > 1;
+        };
+        const auto saysLost = [&](std::size_t boxCount) {
+            EXPECT_EQ(boxes.boxes.size(), boxCount);
+            if (boxes.boxes.size() != boxCount)
+                return;
+            const QString text = boxes.boxes.back().Text;
+            EXPECT_TRUE(text.startsWith(QString::fromUtf8("Połączenie z bazą zostało przerwane.\n")))
+                << text.toStdString();
+            EXPECT_GT(text.size(), 40) << "no server text below";
+            EXPECT_FALSE(form.Session().Connected());
+        };
 
         // A good run over a few names first.
         from->setText("A");
@@ -176,49 +197,77 @@ TEST(ServerGoneWindowTest, InTheMiddleOfARunAndBeforeASearch)
         const std::string kept = form.wiz()->Text();
         ASSERT_FALSE(kept.empty());
 
-        // Every name, and the server goes once the run is under way.
+        // Between two searches: the first says so, the second connects again.
+        link.DropConnections();
+        search->click();
+        saysLost(1);
+        EXPECT_FALSE(form.Subjects().IsOpen());
+        EXPECT_TRUE(from->isEnabled());
+        search->click();
+        ASSERT_EQ(boxes.boxes.size(), 1u) << boxes.boxes.back().Text.toStdString();
+        EXPECT_TRUE(form.Subjects().IsOpen());
+        EXPECT_TRUE(allMarked());
+        EXPECT_EQ(link.connections(), 2u);
+
+        // Between two runs: the second run connects again, reads the list again and runs.
+        link.DropConnections();
+        run->click();
+        saysLost(2);
+        EXPECT_EQ(form.wiz()->Text(), kept);
+        run->click();
+        ASSERT_EQ(boxes.boxes.size(), 2u) << boxes.boxes.back().Text.toStdString();
+        EXPECT_EQ(form.wiz()->Text(), kept);
+        EXPECT_TRUE(allMarked());
+
+        // Every name, and the connection drops once the run is under way.
         from->clear();
         to->clear();
         search->click();
-        ASSERT_TRUE(boxes.boxes.empty());
-        const std::uint64_t before = proxy.bytesForwarded();
+        ASSERT_EQ(boxes.boxes.size(), 2u);
+        const std::uint64_t before = link.bytesForwarded();
         std::thread cutter([&] {
             const auto start = std::chrono::steady_clock::now();
-            while (proxy.bytesForwarded() < before + 200'000
+            while (link.bytesForwarded() < before + 200'000
                 && std::chrono::steady_clock::now() - start < std::chrono::seconds(30))
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            proxy.Cut();
+            link.DropConnections();
         });
         run->click();
         cutter.join();
-        ASSERT_EQ(boxes.boxes.size(), 1u) << "the run ended without an error";
-        EXPECT_EQ(boxes.boxes[0].Icon, zest::ui::MessageIcon::Error);
-        EXPECT_FALSE(boxes.boxes[0].Text.isEmpty());
+        saysLost(3);
         EXPECT_EQ(form.wiz()->Text(), kept);
         EXPECT_EQ(runFiles(), 0);
         EXPECT_TRUE(zest::Library().Lines.empty());
 
-        // A search on the dead connection says so and leaves the list closed.
-        search->click();
-        ASSERT_EQ(boxes.boxes.size(), 2u);
-        EXPECT_FALSE(form.Subjects().IsOpen());
-        EXPECT_TRUE(from->isEnabled());
-
-        // The server is there again under its own address: connect, search and run.
-        form.OpenRegister(host + ":" + file, "SYSDBA", sysdba, "");
+        // The menu action again with the same credentials connects again too.
+        form.OpenRegister("127.0.0.1/" + std::to_string(link.port()) + ":" + file, "SYSDBA", sysdba, "");
         ASSERT_TRUE(form.Session().Connected());
-        form.Session().Classes.MarkAll();
+        EXPECT_TRUE(allMarked());
         from->setText("A");
         to->setText("B");
         search->click();
         run->click();
-        EXPECT_EQ(boxes.boxes.size(), 2u) << boxes.boxes.back().Text.toStdString();
+        EXPECT_EQ(boxes.boxes.size(), 3u) << boxes.boxes.back().Text.toStdString();
         EXPECT_EQ(form.wiz()->Text(), kept);
         EXPECT_EQ(runFiles(), 0);
     }
     zest::Library().Area.AreaThreshold = savedThreshold;
     unsetenv("TMPDIR");
     std::filesystem::remove_all(tmp);
+}
+
+// Credentials with a control character never reach the connection: a box that says
+// which field, no connection attempt (that would show the connection box instead).
+TEST(CredentialsWindowTest, ControlCharactersAreRefusedBeforeConnecting)
+{
+    zest::test::MessageRecorder boxes;
+    TForm1 form;
+    zest::ui::RunGuarded(&form, [&] { form.OpenRegister("/nowhere/r.fdb", "SYSDBA", "x\r\nsql_role_name=R", ""); });
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(boxes.boxes[0].Text.startsWith(QString::fromUtf8("Hasło zawiera znak sterujący")))
+        << boxes.boxes[0].Text.toStdString();
+    EXPECT_FALSE(form.Session().Connected());
+    EXPECT_FALSE(form.findChild<QPushButton*>("Button7")->isEnabled());
 }
 
 } // namespace

@@ -3,11 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "cliargs.h"
+#include "credentials.h"
 
 namespace zest::cli
 {
@@ -37,7 +42,7 @@ TEST_P(Accepts, ParsesToTheExpectedOptions)
 const Accepted AcceptedCases[] = {
     { "defaults", { "--database", "r.fdb" },
         [](const Options& o) {
-            return o.database == "r.fdb" && o.user == "SYSDBA" && o.password == "masterkey" && o.role.empty()
+            return o.database == "r.fdb" && !o.user && !o.password && o.passwordFile.empty() && o.role.empty()
                 && o.kind == 0 && o.from.empty() && o.to.empty() && !o.subject && o.threshold == 10000
                 && o.marks == Marks::Default && o.toggles.empty() && !o.noPaging && !o.training && !o.onlyHusband
                 && !o.onlyWomen && o.output.empty() && o.encoding == Encoding::Cp1250 && o.summaryCsv.empty()
@@ -139,6 +144,9 @@ const Rejected RejectedCases[] = {
     { "page_numbers_with_value", { "--database", "r", "--pdf", "p", "--page-numbers=1" },
         "--page-numbers takes no value" },
     { "page_numbers_without_pdf", { "--database", "r", "--page-numbers" }, "--page-numbers needs --pdf" },
+    { "password_and_password_file", { "--database", "r", "--password-file", "-", "--password", "p" },
+        "--password and --password-file exclude each other" },
+    { "empty_password_file", { "--database", "r", "--password-file=" }, "--password-file needs a file name" },
 };
 
 INSTANTIATE_TEST_SUITE_P(CliArgs, Rejects, testing::ValuesIn(RejectedCases),
@@ -154,6 +162,35 @@ TEST(CliToggle, SplitsIntoOzuOzkOfuKeepingEmptyCodes)
     EXPECT_EQ(d.ozu, "R");
     EXPECT_EQ(d.ozk, "IIIa");
     EXPECT_EQ(d.ofu, "R");
+}
+
+// Where the user name and password come from: the command line first, then ISC_USER
+// and ISC_PASSWORD, then the defaults; a password file gives its first line only.
+TEST(CliCredentials, CommandLineThenEnvironmentThenDefaults)
+{
+    const Environment none = [](const char*) -> std::optional<std::string> { return std::nullopt; };
+    const Environment isc = [](const char* name) -> std::optional<std::string> {
+        return std::string(name) == "ISC_USER" ? "ANNA" : "tajne";
+    };
+    const fb::Credentials defaults = ResolveCredentials(ParseArguments({ "--database", "r" }), none);
+    EXPECT_EQ(defaults, (fb::Credentials { "SYSDBA", "masterkey", "" }));
+    EXPECT_EQ(
+        ResolveCredentials(ParseArguments({ "--database", "r" }), isc), (fb::Credentials { "ANNA", "tajne", "" }));
+    EXPECT_EQ(ResolveCredentials(
+                  ParseArguments({ "--database", "r", "--user", "JAN", "--password", "", "--role", "R" }), isc),
+        (fb::Credentials { "JAN", "", "R" }));
+
+    const std::string file = testing::TempDir() + "/zest-password-" + std::to_string(::getpid());
+    std::ofstream(file, std::ios::binary) << "p=a ss\r\nsecond line\n";
+    EXPECT_EQ(
+        ResolveCredentials(ParseArguments({ "--database", "r", "--password-file", file }), isc).password, "p=a ss");
+    std::filesystem::remove(file);
+    EXPECT_THROW(
+        ResolveCredentials(ParseArguments({ "--database", "r", "--password-file", file }), none), std::runtime_error);
+
+    std::istringstream noLineEnd("abc"), empty("");
+    EXPECT_EQ(FirstLine(noLineEnd), "abc");
+    EXPECT_EQ(FirstLine(empty), "");
 }
 
 } // namespace

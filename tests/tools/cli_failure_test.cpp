@@ -7,6 +7,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <map>
 #include <signal.h>
 #include <string>
 #include <thread>
@@ -129,6 +131,35 @@ TEST(CliFailure, UsageErrorsExitTwoWithTheHelpText)
     }
 }
 
+// A user name, password or role with a line break or another control character never
+// reaches the connection: status 2 and a message, nothing written.
+TEST(CliFailure, CredentialsWithAControlCharacterAreRefused)
+{
+    ScratchDir tmp, outDir;
+    std::ofstream(tmp / "pw", std::ios::binary) << "ab\x01z\n";
+    struct Case {
+        std::vector<std::string> args;
+        std::map<std::string, std::string> env;
+        const char* message;
+    };
+    const std::vector<Case> cases {
+        { { "--password", "x\r\nsql_role_name=KIEROWNIK" }, {}, "Hasło zawiera znak sterujący" },
+        { {}, { { "ISC_USER", "ANNA\n" } }, "Nazwa użytkownika zawiera znak sterujący" },
+        { { "--password-file", tmp / "pw" }, {}, "Hasło zawiera znak sterujący" },
+        { { "--role", "R\t" }, {}, "Nazwa roli zawiera znak sterujący" },
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = FullRun(tmp / "absent.fdb", outDir);
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        CliEnv env = TmpDir(tmp.path());
+        env.set.insert(c.env.begin(), c.env.end());
+        const CliResult r = RunCli(args, env);
+        EXPECT_EQ(r.exitCode, 2) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_TRUE(DirectoryNames(outDir.path()).empty());
+    }
+}
+
 // Stopped from outside (Ctrl+C, a batch system's kill) while the statement file is
 // being written: the tool removes its files and ends with the status 128 + signal.
 TEST(CliFailure, TerminatedInTheMiddleOfARun)
@@ -183,10 +214,12 @@ TEST(CliFailure, ConnectionLostInTheMiddleOfARun)
         }
     } drop { db };
 
-    TcpForwarder proxy(3050);
-    ScratchDir tmp, outDir;
+    net::TcpForwarder proxy(3050);
+    ScratchDir tmp, outDir, secrets;
     std::vector<std::string> args = FullRun("127.0.0.1/" + std::to_string(proxy.port()) + ":" + file, outDir);
-    args.insert(args.end(), { "--password", password });
+    // The password from a file, as on a shared machine: a wrong one would fail at once.
+    std::ofstream(secrets / "pw", std::ios::binary) << password << "\n";
+    args.insert(args.end(), { "--password-file", secrets / "pw" });
     std::thread cutter([&] {
         // Let the run get going (the statements of a few subjects), then cut.
         const auto start = std::chrono::steady_clock::now();
@@ -196,7 +229,8 @@ TEST(CliFailure, ConnectionLostInTheMiddleOfARun)
     });
     const CliResult r = RunCli(args, TmpDir(tmp.path()));
     cutter.join();
-    ExpectNoTrace(r, "connection", tmp, outDir);
+    ExpectNoTrace(r, "zestawienia-cli: Połączenie z bazą zostało przerwane.\n", tmp, outDir);
+    EXPECT_NE(r.err.find("connection"), std::string::npos) << r.err; // the server's text below
 }
 
 } // namespace

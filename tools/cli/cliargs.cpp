@@ -8,9 +8,13 @@ namespace zest::cli
 const char* const HelpText = R"(Usage: zestawienia-cli --database DB [options]
 Writes the holdings statements of a register's subjects, as the statement window does.
 
-  --database DB          register database (path, or host:path for a server)
-  --user U               user name (default SYSDBA)
-  --password P           password (default masterkey)
+  --database DB          register database (path, or host[/port]:path for a server)
+  --user U               user name (default: $ISC_USER, else SYSDBA)
+  --password P           password (default: $ISC_PASSWORD, else masterkey); it can
+                         be seen in the process list: prefer --password-file or
+                         ISC_PASSWORD
+  --password-file FILE   read the password from the first line of FILE ("-": standard
+                         input), without its line end
   --role R               SQL role
   --kind K               fizyczne (default), instytucje or grupowe
   --from TEXT            lower end of the name range ("od")
@@ -36,6 +40,9 @@ Writes the holdings statements of a register's subjects, as the statement window
                          network; the same bytes)
   --help                 this text
 
+A database on a server is named host:path or host/port:path (for instance
+registry.office/3050:/srv/registers/gmina.fdb). A user name, password or role
+holding a line break or another control character is refused (status 2).
 The output, summary and PDF files appear only when the run succeeds.
 Exit status: 0 success, 1 database or file error, 2 usage error,
 128 + N when stopped by signal N.
@@ -97,6 +104,10 @@ Options ParseArguments(const std::vector<std::string>& args)
             o.user = next();
         } else if (a == "--password") {
             o.password = next();
+        } else if (a == "--password-file") {
+            o.passwordFile = next();
+            if (o.passwordFile.empty())
+                throw UsageError("--password-file needs a file name");
         } else if (a == "--role") {
             o.role = next();
         } else if (a == "--kind") {
@@ -179,6 +190,8 @@ Options ParseArguments(const std::vector<std::string>& args)
     }
     if (!o.help && (!haveDatabase || o.database.empty()))
         throw UsageError("--database is required");
+    if (o.password && !o.passwordFile.empty() && !o.help)
+        throw UsageError("--password and --password-file exclude each other");
     if (o.pageNumbers && o.pdf.empty() && !o.help)
         throw UsageError("--page-numbers needs --pdf");
     return o;

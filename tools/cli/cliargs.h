@@ -21,8 +21,10 @@ enum class Encoding { Cp1250, Utf8 };
 
 struct Options {
     std::string database;
-    std::string user = "SYSDBA";
-    std::string password = "masterkey";
+    // As given; see ResolveCredentials for the environment and the defaults.
+    std::optional<std::string> user;
+    std::optional<std::string> password;
+    std::string passwordFile; // "-": standard input
     std::string role;
     int kind = 0; // 0 fizyczne, 1 instytucje, 2 grupowe
     std::string from; // as given (UTF-8)

@@ -20,18 +20,16 @@
 #include <vector>
 
 #include "cliargs.h"
+#include "credentials.h"
 #include "preview/printstatements.h"
-#include "querycursor.h"
 #include "richedit/oleriche.h"
 #include "statement/classmarks.h"
+#include "statement/errortext.h"
 #include "statement/session.h"
 #include "statement/librarystate.h"
-#include "statement/spouseslots.h"
 #include "statement/statementfile.h"
-#include "statement/statementrun.h"
-#include "statement/statementwriter.h"
-#include "statement/subjectlistsql.h"
 #include "statement/tempfile.h"
+#include "statementjob.h"
 
 using namespace zest;
 
@@ -335,6 +333,10 @@ int Run(const cli::Options& o)
     const std::string from = ToCp1250(o.from, "--from");
     const std::string to = ToCp1250(o.to, "--to");
 
+    // Credentials that cannot be sent are refused before anything is made.
+    const fb::Credentials login = ResolveCredentials(o, cli::ProcessEnvironment());
+    CheckCredentials(login);
+
     // The output files are made first, under names of their own: a destination that
     // cannot be written fails the run before the statements are written.
     std::optional<OutputFile> outFile, csvFile, pdfFile;
@@ -346,34 +348,23 @@ int Run(const cli::Options& o)
         pdfFile.emplace(o.pdf);
 
     StatementSession session;
-    session.SetConnectionParams(o.database, o.user, o.password, o.role);
+    session.SetConnectionParams(o.database, login.user, login.password, login.role);
     session.Connect();
     session.StartTransactionAndLoad();
     ApplyMarks(session.Classes, o);
 
     LibraryState& lib = Library();
     lib.Area.AreaThreshold = o.threshold;
-    SpouseSlots spouses;
-    StatementOptions sopt;
-    sopt.Stronicowanie = !o.noPaging;
-    sopt.CeleSzkoleniowe = o.training;
-    StatementWriter writer(
-        session.IBTransaction1, session.Precincts, session.Classes, lib.Lines, lib.Area, spouses, sopt);
-    StatementRun run(session.IBTransaction1, writer, lib.Lines, lib.Area);
-    run.SetBatchSize(o.readAhead);
-
-    cli::QueryCursor list(PrepareWithPlanFallback(session.IBTransaction1, SubjectListSql(o.kind, from, to)));
-    RunOptions ropt;
-    ropt.TylkoPrzyMezu = o.onlyHusband;
-    ropt.TylkoKobiety = o.onlyWomen;
-    if (o.subject) {
-        list.First();
-        while (!list.Eof() && list.Current().Integer("id_pdm") != *o.subject)
-            list.Next();
-        if (list.Eof())
-            throw cli::UsageError("--subject: " + std::to_string(*o.subject) + " is not in the list");
-        ropt.wskazany = true;
-    }
+    cli::StatementJob job;
+    job.kinds = { o.kind };
+    job.from = from;
+    job.to = to;
+    job.subject = o.subject;
+    job.statement.Stronicowanie = !o.noPaging;
+    job.statement.CeleSzkoleniowe = o.training;
+    job.run.TylkoPrzyMezu = o.onlyHusband;
+    job.run.TylkoKobiety = o.onlyWomen;
+    job.readAhead = o.readAhead;
 
     TempFileGuard temp(MakeTempFileName("kp"));
     const InterruptCleanup tempCleanup(temp.path());
@@ -387,7 +378,7 @@ int Run(const cli::Options& o)
                 std::fprintf(stderr, "\rzestawienie: %d", done);
                 return true;
             };
-        run.Run(list, ropt, file, progress, [&](const SubjectOutcome& s) {
+        cli::RunStatementJob(session, lib.Lines, lib.Area, job, file, progress, [&](const SubjectOutcome& s) {
             if (csvFile)
                 csv += std::to_string(s.Id) + ";" + CsvField(KindText(s.Kind)) + ";" + CsvField(ToUtf8(s.Name)) + ";"
                     + std::to_string(s.SelectedArea) + ";" + (s.Written ? "tak" : "nie") + "\r\n";
@@ -457,9 +448,13 @@ int main(int argc, char* argv[])
     } catch (const cli::UsageError& e) {
         std::fprintf(stderr, "zestawienia-cli: %s\n\n%s", e.what(), cli::HelpText);
         return 2;
-    } catch (const fb::DatabaseError& e) {
-        // Server messages arrive in the connection's character set.
+    } catch (const CredentialsError& e) {
         std::fprintf(stderr, "zestawienia-cli: %s\n", ToUtf8(e.what()).c_str());
+        return 2;
+    } catch (const fb::DatabaseError& e) {
+        // Server messages arrive in the connection's character set; a lost connection
+        // is said so first, as the window says it.
+        std::fprintf(stderr, "zestawienia-cli: %s\n", ToUtf8(ErrorText(e)).c_str());
         return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zestawienia-cli: %s\n", e.what());

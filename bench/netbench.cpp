@@ -1,0 +1,130 @@
+#include "netbench.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "register/catalogue.h"
+#include "statement/session.h"
+#include "statement/subjectlistsql.h"
+#include "tcpforwarder.h"
+
+namespace zest::bench
+{
+
+namespace
+{
+
+class ExecutionCount : public fb::QueryObserver
+{
+public:
+    void Prepared(const fb::Query&) override { }
+    void Executed(const fb::Query&) override { ++count; }
+    std::size_t count = 0;
+};
+
+// The holdings of every subject, in the order a subject's holdings query gives them.
+const char* const AllHoldings
+    = "select ud.id_podm, j.id_obr as OBREB, j.ijr as JEDNOSTKA, j.rgn as REGON, j.rwl, ud.rwd, ud.ud, ud.ud_nr, "
+      "d.idd as DZIALKA, d.ark as arkusz, d.pew as powDZ, u.ozu, u.ofu, u.ozk, u.pew, ud.uid as idJROS "
+      "from podmioty p, udzialy ud, jedn_rej j, dzialka d, uzytki u "
+      "where ud.id_podm = p.id_pdm and ud.id_jedn = j.id and d.rjdr = j.id and u.rdze = d.id "
+      "and j.sti in (0,1) and d.status in (0,1) and u.status in (0,1) and ud.sti in (0,1) "
+      "and (ud.rwd is null or ud.rwd < 6) "
+      "order by ud.id_podm, j.id_obr, j.ijr, ud.uid, d.idd";
+// Every marriage with the couple's subject.
+const char* const AllMarriages = "select p.id_pdm, m.maz, m.zona from malzenstwa m, podmioty p "
+                                 "where p.typ = 'M' and p.id_os = m.id order by m.maz";
+// Every member of every group subject.
+const char* const AllGroupMembers = "select i.id_inne, p.id_pdm, p.id_os, p.typ from inne_podm_pow i, podmioty p "
+                                    "where i.id_podm = p.id_pdm order by i.id_inne";
+
+// Every address with its dictionaries: the address statement without its condition.
+std::string AllAddresses()
+{
+    const std::string one(reg::AddressQuery);
+    return one.substr(0, one.find("where A.ID"));
+}
+
+// Executes the statement and reads every column of every row as text.
+void ReadWhole(fb::Query& q, std::size_t& bytes)
+{
+    q.Open();
+    const int columns = q.FieldCount();
+    while (q.Next())
+        for (int c = 0; c < columns; ++c)
+            if (const std::optional<std::string> text = q.Text(c))
+                bytes += text->size();
+    q.Close();
+}
+
+// One pass over every row the run reads: the three subject lists, then the holdings,
+// marriages, group members and addresses of every subject, one statement each.
+double TimedFloor(fb::Transaction& tr)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::size_t bytes = 0;
+    for (int kind = 0; kind < 3; ++kind)
+        ReadWhole(*PrepareWithPlanFallback(tr, SubjectListSql(kind, "", "")), bytes);
+    for (const std::string& sql :
+        { std::string(AllHoldings), std::string(AllMarriages), std::string(AllGroupMembers), AllAddresses() }) {
+        fb::Query q(tr, sql);
+        ReadWhole(q, bytes);
+    }
+    return Since(start);
+}
+
+} // namespace
+
+NetResult MeasureNet(
+    const RunTarget& server, int subjects, double rttMs, int reps, const std::filesystem::path& statementFile)
+{
+    net::TcpForwarder link(3050, std::chrono::microseconds(std::llround(rttMs * 1000)));
+    // "host:path" becomes "host/port:path" through the link.
+    const std::string path = server.database.substr(server.database.find(':') + 1);
+    StatementSession session;
+    session.SetConnectionParams(
+        "127.0.0.1/" + std::to_string(link.port()) + ":" + path, server.access.user, server.access.password, "");
+    session.Connect();
+    session.StartTransactionAndLoad();
+    session.Classes.MarkAll();
+    ExecutionCount executions;
+    session.IBDatabase1.SetObserver(&executions);
+    struct Unobserve {
+        fb::Database& db;
+        ~Unobserve() { db.SetObserver(nullptr); }
+    } unobserve { session.IBDatabase1 };
+
+    NetResult r;
+    r.subjects = subjects;
+    r.rttMs = rttMs;
+    std::vector<double> runs, floors, ratios;
+    for (int i = 0; i < reps; ++i) {
+        const std::size_t executed = executions.count;
+        std::uint64_t trips = link.roundTrips();
+        const double run = TimedRun(session, statementFile.string());
+        r.statements = executions.count - executed;
+        r.roundTrips = link.roundTrips() - trips;
+        trips = link.roundTrips();
+        const double floor = TimedFloor(session.IBTransaction1);
+        r.floorRoundTrips = link.roundTrips() - trips;
+        std::printf("  link %.1f ms, %d subjects, rep %d: run %.3f s (%zu statements, %llu round trips), floor "
+                    "%.3f s (%llu round trips), ratio %.1f\n",
+            rttMs, subjects, i + 1, run, r.statements, static_cast<unsigned long long>(r.roundTrips), floor,
+            static_cast<unsigned long long>(r.floorRoundTrips), run / floor);
+        std::fflush(stdout);
+        runs.push_back(run);
+        floors.push_back(floor);
+        ratios.push_back(run / floor);
+    }
+    session.Disconnect();
+    r.run = Summarise(runs);
+    r.floor = Summarise(floors);
+    r.ratio = Summarise(ratios);
+    return r;
+}
+
+} // namespace zest::bench

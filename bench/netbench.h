@@ -1,0 +1,31 @@
+#pragma once
+// The statement run over a link that adds a round-trip time: the server's register
+// reached through our forwarder on 127.0.0.1, against its floor, one pass that reads
+// every row the run reads through the same link, one statement per table.
+
+#include <filesystem>
+#include <string>
+
+#include "runbench.h"
+#include "stats.h"
+
+namespace zest::bench
+{
+
+struct NetResult {
+    int subjects = 0;
+    double rttMs = 0;
+    Stats run, floor, ratio; // seconds, seconds, run ÷ floor of each repetition
+    std::size_t statements = 0; // statements executed by one run
+    std::uint64_t roundTrips = 0; // client turns of one run, counted by the link
+    std::uint64_t floorRoundTrips = 0; // and of one floor pass
+};
+
+// `server` names the register on the loopback server ("127.0.0.1:path", its access);
+// the runs go through a forwarder to port 3050 that adds `rttMs` to every round trip.
+// `reps` timed runs, each followed by its floor pass; the statements go to
+// `statementFile`.
+NetResult MeasureNet(
+    const RunTarget& server, int subjects, double rttMs, int reps, const std::filesystem::path& statementFile);
+
+} // namespace zest::bench

@@ -1,0 +1,34 @@
+#include "statementjob.h"
+
+#include "cliargs.h"
+#include "querycursor.h"
+#include "statement/spouseslots.h"
+#include "statement/subjectlistsql.h"
+
+namespace zest::cli
+{
+
+void RunStatementJob(StatementSession& session, LineBuffer& lines, AreaState& area, const StatementJob& job,
+    StatementFile& file, const StatementRun::Progress& progress, const StatementRun::OutcomeSink& outcome)
+{
+    SpouseSlots spouses;
+    StatementWriter writer(
+        session.IBTransaction1, session.Precincts, session.Classes, lines, area, spouses, job.statement);
+    StatementRun run(session.IBTransaction1, writer, lines, area);
+    run.SetBatchSize(job.readAhead);
+    for (const int kind : job.kinds) {
+        QueryCursor list(PrepareWithPlanFallback(session.IBTransaction1, SubjectListSql(kind, job.from, job.to)));
+        RunOptions options = job.run;
+        if (job.subject) {
+            list.First();
+            while (!list.Eof() && list.Current().Integer("id_pdm") != *job.subject)
+                list.Next();
+            if (list.Eof())
+                throw UsageError("--subject: " + std::to_string(*job.subject) + " is not in the list");
+            options.wskazany = true;
+        }
+        run.Run(list, options, file, progress, outcome);
+    }
+}
+
+} // namespace zest::cli

@@ -1,0 +1,37 @@
+#pragma once
+// The statement run of the command-line tool over an open session: the subject list of
+// each kind in turn with the name range, every subject on it (or the one asked for) into
+// one statement file, every statement prepared once. The benchmark times this same call
+// (all three kinds), so that it measures what the tool does.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "statement/linebuffer.h"
+#include "statement/session.h"
+#include "statement/statementrun.h"
+#include "statement/statementwriter.h"
+
+namespace zest::cli
+{
+
+class UsageError;
+
+struct StatementJob {
+    std::vector<int> kinds { 0 }; // in this order; 0 persons, 1 institutions, 2 group subjects
+    std::string from, to; // the name range, Windows-1250
+    std::optional<std::int32_t> subject; // only this subject of each list (UsageError when absent)
+    RunOptions run;
+    StatementOptions statement;
+    int readAhead = StatementRun::DefaultBatchSize; // subjects read ahead at a time; 0: one by one
+};
+
+// Writes the statements into `file` (open for writing) with the session's classes and
+// precincts, the area threshold of `area` and the lines through `lines`. Throws as
+// StatementRun::Run does; the caller discards the file then.
+void RunStatementJob(StatementSession& session, LineBuffer& lines, AreaState& area, const StatementJob& job,
+    StatementFile& file, const StatementRun::Progress& progress = {}, const StatementRun::OutcomeSink& outcome = {});
+
+} // namespace zest::cli
