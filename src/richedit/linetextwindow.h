@@ -75,7 +75,7 @@ public:
 
     // Copy, cut, paste, delete and select all, as a right click offers them; the
     // caller owns the menu.
-    QMenu* CreateStandardContextMenu();
+    QMenu* CreateStandardContextMenu() override;
     void Copy() const;
     void Cut();
     void Paste();
