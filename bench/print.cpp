@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <string>
 
-#include "richedit/plaintextwindow.h"
+#include "richedit/linetextwindow.h"
 #include "richedit/printpages.h"
 
 namespace
@@ -57,10 +57,10 @@ int main(int argc, char** argv)
     const QString output = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("bench-print.pdf");
 
     using namespace zest::richedit;
-    PlainTextWindow window;
+    LineTextWindow window;
     QFont font(QStringLiteral("Courier"));
     font.setPixelSize(13);
-    window.Widget()->setFont(font);
+    window.setFont(font);
     // Nine statements in ten take a page, the tenth two.
     const int statements = pages * 10 / 11;
     QElapsedTimer timer;

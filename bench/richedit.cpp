@@ -2,10 +2,9 @@
 // against the bare cost of reading the file and decoding it: load from a file, find
 // near the end (from a position near it and from the top), append 1 MB, stream out.
 //
-//   bench-richedit [--plain] [--reps N] [MB ...]     (default: 20 100)
+//   bench-richedit [--reps N] [MB ...]     (default: 20 100)
 //
-// --plain puts the control over the QPlainTextEdit window instead of its own, for
-// comparison. Every figure is the median of N runs (default 5) with min-max.
+// Every figure is the median of N runs (default 5) with min-max.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,9 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "richedit/linetextwindow.h"
 #include "richedit/oleriche.h"
-#include "richedit/plaintextwindow.h"
 
 namespace
 {
@@ -107,7 +104,7 @@ double Ms(const QElapsedTimer& timer)
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-void Run(std::size_t megabytes, bool plain, int reps)
+void Run(std::size_t megabytes, int reps)
 {
     // "Zakończenie" in Windows-1250 (ń 0xF1), once, near the end.
     const QString word = QString::fromUtf8("Zakończenie");
@@ -146,9 +143,7 @@ void Run(std::size_t megabytes, bool plain, int reps)
                 std::printf("  decoded length differs\n");
         }
 
-        auto edit = plain
-            ? std::make_unique<zest::richedit::TOLEEdit>(std::make_unique<zest::richedit::PlainTextWindow>())
-            : std::make_unique<zest::richedit::TOLEEdit>();
+        auto edit = std::make_unique<zest::richedit::TOLEEdit>();
         edit->resize(700, 440);
         edit->show();
         QApplication::processEvents();
@@ -185,8 +180,7 @@ void Run(std::size_t megabytes, bool plain, int reps)
     }
     QFile::remove(path);
 
-    std::printf(
-        "%zu MB over %s, %d runs (median, min-max):\n", megabytes, plain ? "PlainTextWindow" : "LineTextWindow", reps);
+    std::printf("%zu MB over LineTextWindow, %d runs (median, min-max):\n", megabytes, reps);
     Print("read + decode", read, "ms");
     Print("read + decode peak RSS", readRss, "MB");
     Print("load from file", load, "ms");
@@ -209,14 +203,11 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    bool plain = false;
     int reps = 5;
     std::vector<std::size_t> sizes;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--plain")
-            plain = true;
-        else if (arg == "--reps" && i + 1 < argc)
+        if (arg == "--reps" && i + 1 < argc)
             reps = std::max(1, std::stoi(argv[++i]));
         else
             sizes.push_back(std::stoul(arg));
@@ -225,7 +216,7 @@ int main(int argc, char** argv)
         sizes = { 20, 100 };
     try {
         for (const std::size_t mb : sizes)
-            Run(mb, plain, reps);
+            Run(mb, reps);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -1,25 +1,30 @@
 #pragma once
-// The text window of the printable control over a byte store of its own: the text is
-// kept once as Windows-1250 bytes with a line index, and only the lines in view are
-// decoded, when they are painted. Statements of a hundred megabytes load in about the
-// time of reading them and take little more memory than their bytes.
+// The text window of the printable control over a document of its own (TextDocument):
+// the text is kept once as Windows-1250 bytes with a line index, and only the lines in
+// view are decoded, when they are painted. Statements of a hundred megabytes load in
+// about the time of reading them and take little more memory than their bytes. The
+// window holds the selection and what is on the screen; the document holds the text,
+// its pictures and its undo history.
 //
 // Lines are not wrapped; the font is taken as fixed pitch (a proportional font is drawn
 // a character to a cell). Pictures pasted or dropped into the window become embedded
 // objects, each one character of the text, drawn in its cell.
+//
+// linetextwindow.cpp holds the window's answers to the control, its painting and its
+// scrolling; linetextinput.cpp the keys, the mouse, the clipboard and drops.
 
 #include "richedit/richeditwindow.h"
 #include "richedit/richole.h"
-#include "richedit/textstore.h"
+#include "richedit/textdocument.h"
 
 #include <QAbstractScrollArea>
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-class QImage;
 class QMenu;
 class QMimeData;
 
@@ -39,7 +44,7 @@ public:
 
     QWidget* Widget() override { return this; }
 
-    Position TextLength() const override { return store_.Length(); }
+    Position TextLength() const override { return document_.Length(); }
     Position SelStart() const override { return std::min(anchor_, caret_); }
     Position SelLength() const override { return std::abs(caret_ - anchor_); }
     // The caret goes to the end of the selection, which is scrolled into view.
@@ -50,7 +55,7 @@ public:
     // Object characters are left out; they have no Windows-1250 byte.
     std::string StreamOut(bool selectionOnly) const override;
 
-    Position TextLimit() const override { return limit_; }
+    Position TextLimit() const override { return document_.Limit(); }
     void SetTextLimit(Position limit) override;
 
     // Whole words are bounded by characters other than letters, digits and '_'. A match
@@ -75,7 +80,7 @@ public:
 
     // Copy, cut, paste, delete and select all, as a right click offers them; the
     // caller owns the menu.
-    QMenu* CreateStandardContextMenu();
+    QMenu* CreateStandardContextMenu() override;
     void Copy() const;
     void Cut();
     void Paste();
@@ -85,11 +90,13 @@ public:
     // Loading text, a stream-in of the program, and inserting or removing a picture
     // forget the history; it keeps the last UndoLimitBytes bytes of edits (a larger
     // edit ends it).
-    bool CanUndo() const noexcept { return !undo_.empty(); }
-    bool CanRedo() const noexcept { return !redo_.empty(); }
+    bool CanUndo() const noexcept { return document_.CanUndo(); }
+    bool CanRedo() const noexcept { return document_.CanRedo(); }
     void Undo();
     void Redo();
-    static constexpr std::size_t UndoLimitBytes = 32u << 20;
+    static constexpr std::size_t UndoLimitBytes = EditHistory::LimitBytes;
+
+    const TextDocument& Document() const noexcept { return document_; }
 
     // The first line in view, and the character under a point of the viewport.
     Position FirstVisibleLine() const;
@@ -116,42 +123,24 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    friend class LineObjectTable;
-
-    struct Object {
-        Position At;
-        std::shared_ptr<ImageObject> Picture;
-        QImage Thumbnail;
-    };
-
-    // Every edit of the text: [start, end) replaced by bytes (any line ends), objects
-    // inside the range dropped, those after it moved; the caret after the new bytes.
-    // Returns the position after them.
-    Position Replace(Position start, Position end, std::string_view cp1250);
+    // After every change of the text: the caret (selection empty) at `caret`, the
+    // print cache dropped, the scroll bars to the new size.
+    void Changed(Position caret);
+    // A replacement of the program's (the history is forgotten), and one of the user's
+    // (remembered for undo); those of the selection scroll the caret into view.
     void ReplaceSelection(std::string_view cp1250);
-    // An edit of the user's: done as Replace does and remembered for undo.
     void UserReplace(Position start, Position end, std::string_view cp1250);
     void UserReplaceSelection(std::string_view cp1250);
-    // Replace, for the history's own edits: the history is kept.
-    Position ReplaceKeepingHistory(Position start, Position end, std::string_view cp1250);
-
-    struct Edit {
-        Position At;
-        std::string Removed; // the bytes it took out, breaks as '\n'
-        std::string Inserted; // the bytes it put in their place
-    };
-    void Remember(Edit edit);
-    void Forget() noexcept;
-    // Puts `from` (the bytes at `at`) back to `to`, selecting the result; false when the
-    // text limit does not allow it.
-    bool Swap(Position at, const std::string& from, const std::string& to);
+    // What undo or redo put back, selected; a beep when it could not be done.
+    void SelectRestored(std::optional<TextRange> restored);
     // Edits typed or pasted: refused quietly (read-only, over the limit) or done.
     void Type(std::string_view cp1250);
     void InsertMime(const QMimeData* source);
-    void DropObjectsIn(Position start, Position end);
-    const Object* ObjectAt(Position pos) const;
     bool SelectObjectNear(QPoint viewportPos);
-    bool IsObject(Position pos) const;
+    // Runs the primary verb of the picture that is the selection; OleError when it fails.
+    void OpenSelectedObject();
+    // The picture scaled to its cell, as drawn last if it was.
+    QImage Thumbnail(const std::shared_ptr<ImageObject>& picture, QSize cell) const;
 
     void MoveCaret(Position pos, bool extend);
     void EnsureVisible(Position pos);
@@ -160,11 +149,10 @@ private:
     int VisibleLines() const;
     void AutoScroll(QPoint viewportPos);
 
-    TextStore store_;
+    TextDocument document_;
     Position anchor_ = 0;
     Position caret_ = 0;
     Position wantedColumn_ = -1; // the column kept by up and down moves
-    Position limit_ = DefaultTextLimit;
     bool readOnly_ = false;
     bool selecting_ = false;
     int lineHeight_ = 1;
@@ -172,14 +160,12 @@ private:
     int ascent_ = 0;
     bool fixedPitch_ = true;
 
-    std::vector<Edit> undo_;
-    std::vector<Edit> redo_;
-    std::size_t undoBytes_ = 0;
-    bool recording_ = false; // a Replace of the undo history's own
-
-    std::vector<Object> objects_; // by position
+    struct Thumb {
+        std::weak_ptr<const ImageObject> Of;
+        QImage Image;
+    };
+    std::vector<Thumb> thumbnails_; // of the pictures drawn last; none after a font change
     std::shared_ptr<LineObjectTable> table_;
-    std::shared_ptr<IRichEditOleCallback> callback_;
     std::unique_ptr<PageRenderer> renderer_;
 };
 

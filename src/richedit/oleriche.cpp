@@ -5,15 +5,12 @@
 #include <QAction>
 #include <QFile>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QStringDecoder>
-#include <QTextEdit>
 #include <QVBoxLayout>
 #include <new>
 #include <stdexcept>
 
 #include "richedit/linetextwindow.h"
-#include "richedit/plaintextwindow.h"
 #include "richedit/printpages.h"
 #include "widgets/messages.h"
 
@@ -256,13 +253,7 @@ void TOLEEdit::ReleaseSelectedObject()
 QMenu* TOLEEdit::StandardMenu()
 {
     DropMenu(standardMenu_);
-    QWidget* text = window_->Widget();
-    if (auto* lines = dynamic_cast<LineTextWindow*>(window_.get()))
-        standardMenu_.reset(lines->CreateStandardContextMenu());
-    else if (auto* plain = qobject_cast<QPlainTextEdit*>(text))
-        standardMenu_.reset(plain->createStandardContextMenu());
-    else if (auto* rich = qobject_cast<QTextEdit*>(text))
-        standardMenu_.reset(rich->createStandardContextMenu());
+    standardMenu_.reset(window_->CreateStandardContextMenu());
     return standardMenu_.get();
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+class QMenu;
 class QPainter;
 class QWidget;
 
@@ -88,6 +89,10 @@ public:
     virtual Position FormatRange(const FormatRangeRequest& request) = 0;
     // Drops whatever the window keeps cached for printing.
     virtual void ReleaseFormatRange() = 0;
+
+    // The window's own edit menu for a right click, owned by the caller; nothing when
+    // it has none.
+    virtual QMenu* CreateStandardContextMenu() { return nullptr; }
 };
 
 } // namespace zest::richedit

@@ -12,7 +12,6 @@
 
 #include "richedit/linetextwindow.h"
 #include "richedit/oleriche.h"
-#include "richedit/plaintextwindow.h"
 
 using namespace zest::richedit;
 

@@ -3,7 +3,7 @@
 #include "stringwindow.h"
 
 #include "richedit/contentspage.h"
-#include "richedit/plaintextwindow.h"
+#include "richedit/linetextwindow.h"
 #include "richedit/printpages.h"
 
 #include <QFile>
@@ -185,7 +185,7 @@ class SectionsFromFormFeeds : public testing::TestWithParam<SectionsCase>
 // On the control's own text window, where a line break is one character.
 TEST_P(SectionsFromFormFeeds, OneEntryPerFormFeedAndOneForTextAfterTheLast)
 {
-    PlainTextWindow window;
+    LineTextWindow window;
     window.StreamIn(GetParam().Text, false);
     window.SetSelection(1, 2);
     TSpis spis;

@@ -1,18 +1,16 @@
-// What every text window under the printable control must do, run over both windows
-// (over QPlainTextEdit and over the byte store): streaming, searching, the text limit,
-// pictures as embedded objects, pages on a PDF printer.
+// What a text window under the printable control must do, as the window over the byte
+// store does it: streaming, searching, the text limit, pictures as embedded objects,
+// pages on a PDF printer.
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
 #include <gtest/gtest.h>
 
 #include <string>
-#include <type_traits>
 #include <unistd.h>
 #include <vector>
 
 #include "richedit/linetextwindow.h"
-#include "richedit/plaintextwindow.h"
 
 using namespace zest::richedit;
 
@@ -54,28 +52,11 @@ QImage RedSquare()
     return image;
 }
 
-template <class Window> class TextWindow : public testing::Test
-{
-};
-
-using Windows = testing::Types<PlainTextWindow, LineTextWindow>;
-
-class WindowName
-{
-public:
-    template <class T> static std::string GetName(int)
-    {
-        return std::is_same_v<T, PlainTextWindow> ? "PlainTextWindow" : "LineTextWindow";
-    }
-};
-
-TYPED_TEST_SUITE(TextWindow, Windows, WindowName);
-
 } // namespace
 
-TYPED_TEST(TextWindow, StreamInReplacesOrReplacesTheSelection)
+TEST(TextWindow, StreamInReplacesOrReplacesTheSelection)
 {
-    TypeParam w;
+    LineTextWindow w;
     w.StreamIn("first\r\nline", false);
     EXPECT_EQ(w.TextLength(), 10); // a line break is one position
     EXPECT_EQ(w.SelStart(), 10);
@@ -95,7 +76,7 @@ TYPED_TEST(TextWindow, StreamInReplacesOrReplacesTheSelection)
     EXPECT_EQ(w.StreamOut(false), "new");
 }
 
-TYPED_TEST(TextWindow, LineEndsBecomeOneBreakAndComeOutAsCrLf)
+TEST(TextWindow, LineEndsBecomeOneBreakAndComeOutAsCrLf)
 {
     const struct {
         std::string in, out;
@@ -111,16 +92,16 @@ TYPED_TEST(TextWindow, LineEndsBecomeOneBreakAndComeOutAsCrLf)
         { "", "", 0 },
     };
     for (const auto& c : cases) {
-        TypeParam w;
+        LineTextWindow w;
         w.StreamIn(c.in, false);
         EXPECT_EQ(w.TextLength(), c.length) << c.in;
         EXPECT_EQ(w.StreamOut(false), c.out) << c.in;
     }
 }
 
-TYPED_TEST(TextWindow, StreamOutOfTheSelection)
+TEST(TextWindow, StreamOutOfTheSelection)
 {
-    TypeParam w;
+    LineTextWindow w;
     w.StreamIn("abc\r\ndef\r\nghi", false);
     const struct {
         Position start, length;
@@ -139,7 +120,7 @@ TYPED_TEST(TextWindow, StreamOutOfTheSelection)
     }
 }
 
-TYPED_TEST(TextWindow, EveryWindows1250ByteRoundTrips)
+TEST(TextWindow, EveryWindows1250ByteRoundTrips)
 {
     // Every byte but CR and LF, which are line ends, in lines of 32 with form feeds
     // between some of them; NBSP (0xA0) and the undefined bytes included.
@@ -151,7 +132,7 @@ TYPED_TEST(TextWindow, EveryWindows1250ByteRoundTrips)
         if (b % 32 == 31)
             text += b % 64 == 63 ? "\r\n\f\r\n" : "\r\n";
     }
-    TypeParam w;
+    LineTextWindow w;
     w.StreamIn(text, false);
     EXPECT_EQ(w.StreamOut(false), text);
 
@@ -159,9 +140,9 @@ TYPED_TEST(TextWindow, EveryWindows1250ByteRoundTrips)
     EXPECT_EQ(w.StreamOut(true), text);
 }
 
-TYPED_TEST(TextWindow, FindText)
+TEST(TextWindow, FindText)
 {
-    TypeParam w;
+    LineTextWindow w;
     // "Kowal" at 0, "kowalski" at 6, form feed at 15, "KOWAL" at 17, "kowal_x" at 23, "Żółw" at 31.
     w.StreamIn("Kowal kowalski\r\n\f KOWAL.kowal_x \xaf\xf3\xb3w", false); // "Żółw"
     const struct {
@@ -193,9 +174,9 @@ TYPED_TEST(TextWindow, FindText)
     }
 }
 
-TYPED_TEST(TextWindow, TextLimitRefusesWhatWouldNotFitAndKeepsTheText)
+TEST(TextWindow, TextLimitRefusesWhatWouldNotFitAndKeepsTheText)
 {
-    TypeParam w;
+    LineTextWindow w;
     EXPECT_EQ(w.TextLimit(), DefaultTextLimit);
     w.SetTextLimit(10);
     w.StreamIn("0123456789", false); // exactly at the limit
@@ -210,9 +191,9 @@ TYPED_TEST(TextWindow, TextLimitRefusesWhatWouldNotFitAndKeepsTheText)
     EXPECT_THROW(w.InsertImage(RedSquare()), TextLimitError);
 }
 
-TYPED_TEST(TextWindow, PicturesBecomeObjectsThatLeaveWithTheirCharacter)
+TEST(TextWindow, PicturesBecomeObjectsThatLeaveWithTheirCharacter)
 {
-    TypeParam w;
+    LineTextWindow w;
     auto callback = std::make_shared<RecordingCallback>();
     ASSERT_TRUE(w.SetOleCallback(callback));
     const auto ole = w.GetOleInterface();
@@ -257,10 +238,10 @@ TYPED_TEST(TextWindow, PicturesBecomeObjectsThatLeaveWithTheirCharacter)
     EXPECT_EQ(ole->GetObjectCount(), 0);
 }
 
-TYPED_TEST(TextWindow, TheCallbackCanRefuseAnObject)
+TEST(TextWindow, TheCallbackCanRefuseAnObject)
 {
     for (const bool failStorage : { true, false }) {
-        TypeParam w;
+        LineTextWindow w;
         auto callback = std::make_shared<RecordingCallback>();
         (failStorage ? callback->storageResult : callback->insertResult) = failStorage ? E_OUTOFMEMORY : S_FALSE;
         w.SetOleCallback(callback);
@@ -271,18 +252,18 @@ TYPED_TEST(TextWindow, TheCallbackCanRefuseAnObject)
     }
 }
 
-TYPED_TEST(TextWindow, FormatRangeAdvancesToTheEndOnAPdfPrinter)
+TEST(TextWindow, FormatRangeAdvancesToTheEndOnAPdfPrinter)
 {
     std::string text;
     for (int line = 0; line < 300; ++line)
         text += "Linia " + std::to_string(line) + (line % 100 == 99 ? "\r\n\f\r\n" : "\r\n");
-    TypeParam w;
+    LineTextWindow w;
     w.StreamIn(text, false);
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(
-        QString::fromUtf8(ZEST_TEST_TMP) + QStringLiteral("/plaintextwindow_pages-%1.pdf").arg(getpid()));
+        QString::fromUtf8(ZEST_TEST_TMP) + QStringLiteral("/textwindow_pages-%1.pdf").arg(getpid()));
     QPainter painter(&printer);
     const TwipsRect page { 0, 0, 11906, 16838 };
     const TwipsRect rect { 1417, 1134, 11906 - 1134, 16838 - 1134 };
