@@ -5,7 +5,8 @@
 // Ownership: every client handle has one owner that ends it (clienthandle.h). A Database
 // knows its Transactions, a Transaction its Queries. Closing the database frees every
 // statement, rolls back every transaction and then detaches, so no client handle outlives
-// its attachment; the objects stay and work again once the database is open again.
+// its attachment. The objects stay: a Transaction starts again once the database is open
+// again, while a Query must be prepared anew.
 // Destroying a parent detaches its children as well: a Transaction whose Database is gone,
 // or a Query whose Transaction is gone, throws a DatabaseError when used. Any order of
 // destruction is safe.
