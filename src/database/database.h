@@ -2,9 +2,14 @@
 // The register connection: one attachment, its transactions and statements.
 // Only the files of this folder include the client headers.
 //
-// Ownership: a Database knows every Transaction and Query made on it. Closing the
-// database (or destroying it) frees every statement, rolls back every transaction
-// and then detaches, so no client handle outlives its attachment.
+// Ownership: every client handle has one owner that ends it (clienthandle.h). A Database
+// knows its Transactions, a Transaction its Queries. Closing the database frees every
+// statement, rolls back every transaction and then detaches, so no client handle outlives
+// its attachment. The objects stay: a Transaction starts again once the database is open
+// again, while a Query must be prepared anew.
+// Destroying a parent detaches its children as well: a Transaction whose Database is gone,
+// or a Query whose Transaction is gone, throws a DatabaseError when used. Any order of
+// destruction is safe.
 
 #include <cstdint>
 #include <memory>
@@ -15,6 +20,7 @@
 #include <variant>
 #include <vector>
 
+#include "clienthandle.h"
 #include "dberror.h"
 
 namespace zest::fb
@@ -79,11 +85,11 @@ public:
     void Open();
     void Close() noexcept; // free statements, roll back, detach; never throws
     // Holds an attachment handle (possibly one whose connection is lost).
-    bool Connected() const noexcept { return handle_ != 0; }
+    bool Connected() const noexcept { return static_cast<bool>(attachment_); }
     // Connected, and no call on the attachment has failed because its connection was
     // lost (server restart, network cut): after such a failure the handle stays "open"
     // but every call fails; only Close and a new Open help.
-    bool Usable() const noexcept { return handle_ != 0 && !lost_; }
+    bool Usable() const noexcept { return Connected() && !lost_; }
     // The page cache that an attachment to a local file asks for, by the file's size.
     // 0 keeps the engine's default (a file that is small, remote or not there).
     static std::uint32_t LocalCachePages(const std::string& databaseName);
@@ -100,7 +106,7 @@ public:
     void DropDatabase();
 
     // Client library handles, for the classes of this folder.
-    unsigned int* handlePtr() noexcept { return &handle_; }
+    unsigned int* handlePtr() noexcept { return attachment_.ptr(); }
 
     // Null turns the watching off. The observer must outlive its setting.
     void SetObserver(QueryObserver* observer) noexcept { observer_ = observer; }
@@ -109,14 +115,13 @@ private:
     friend class Transaction;
     friend class Query;
     friend struct StatusCheck;
-    void Detach() noexcept;
+    void EndChildren() noexcept; // frees the statements, rolls back the transactions
 
-    unsigned int handle_ = 0;
+    detail::AttachmentHandle attachment_;
     bool lost_ = false;
     std::optional<Credentials> credentials_;
     QueryObserver* observer_ = nullptr;
     std::set<Transaction*> transactions_;
-    std::set<Query*> queries_;
 };
 
 enum class TransactionMode {
@@ -133,20 +138,22 @@ public:
     Transaction& operator=(const Transaction&) = delete;
 
     void Start(); // throws when the database is not connected
-    void Commit();
-    void Rollback() noexcept;
-    bool Active() const noexcept { return handle_ != 0; }
-    Database& database() noexcept { return *db_; }
-    unsigned int* handlePtr() noexcept { return &handle_; }
+    void Commit(); // closes the cursors of its queries first
+    void Rollback() noexcept; // likewise
+    bool Active() const noexcept { return static_cast<bool>(handle_); }
+    Database& database(); // throws when the database object was destroyed
+    unsigned int* handlePtr() noexcept { return handle_.ptr(); }
 
 private:
     friend class Database;
-    void Detach() noexcept; // the database is closing
-    void RollbackQueries() noexcept;
+    friend class Query;
+    void CloseCursors() noexcept;
+    void ReleaseStatements() noexcept; // the database is closing
 
-    Database* db_;
+    Database* db_; // null once the database object is destroyed
     TransactionMode mode_;
-    unsigned int handle_ = 0;
+    detail::TransactionHandle handle_;
+    std::set<Query*> queries_;
 };
 
 // A prepared statement with its cursor. Parameters are set by name; columns are read
@@ -202,9 +209,9 @@ public:
     bool IsNull(std::string_view name) const { return IsNull(FieldIndexOrThrow(name)); }
 
 private:
-    friend class Database;
     friend class Transaction;
-    void Release() noexcept; // frees the statement handle (database closing)
+    void Release() noexcept; // frees the statement handle (the database is closing)
+    void Detach() noexcept; // likewise, and forgets the transaction (it is destroyed)
     void CheckRow(int index) const;
 
 public:
@@ -212,7 +219,7 @@ public:
 
 private:
     std::unique_ptr<Impl> impl_;
-    Transaction* tr_;
+    Transaction* tr_; // null once the transaction object is destroyed
     std::string sql_;
     bool open_ = false;
     bool eof_ = true;

@@ -1,10 +1,57 @@
 #include "dberror.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ibase.h>
+
+#include "clientstatus.h"
 
 namespace zest::fb
 {
+
+DatabaseError MakeError(const ISC_STATUS* status)
+{
+    std::vector<std::int64_t> codes;
+    for (const ISC_STATUS* p = status; *p != isc_arg_end;) {
+        const ISC_STATUS kind = *p++;
+        if (kind == isc_arg_gds)
+            codes.push_back(*p++);
+        else if (kind == isc_arg_cstring)
+            p += 2;
+        else
+            ++p;
+    }
+    std::string message;
+    char line[1024];
+    const ISC_STATUS* vector = status;
+    while (fb_interpret(line, sizeof line, &vector) > 0) {
+        if (!message.empty())
+            message += '\n';
+        message += line;
+    }
+    if (message.empty())
+        message = "Unknown database error";
+    char state[6] = {};
+    fb_sqlstate(state, status);
+    const int sqlCode = static_cast<int>(isc_sqlcode(status));
+    return DatabaseError(std::move(message), std::move(codes), sqlCode, std::string(state, strnlen(state, 5)));
+}
+
+bool Failed(const ISC_STATUS* status) noexcept
+{
+    return status[0] == 1 && status[1] != 0;
+}
+
+void Check(const ISC_STATUS* status)
+{
+    if (Failed(status))
+        throw MakeError(status);
+}
+
+DatabaseError StateError(const char* what)
+{
+    return DatabaseError(what, {}, 0, std::string());
+}
 
 bool DatabaseError::hasCode(std::int64_t code) const noexcept
 {

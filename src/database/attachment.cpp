@@ -1,0 +1,247 @@
+// Database: the connection parameters, attaching and detaching, and the statements a tool
+// runs outside any cursor.
+
+#include <algorithm>
+#include <charconv>
+#include <sys/stat.h>
+
+#include "clientstatus.h"
+#include "database.h"
+#include "namedparams.h"
+
+namespace zest::fb
+{
+
+namespace
+{
+
+bool HasControlCharacter(std::string_view text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+void AppendDpbText(std::string& dpb, char tag, std::string_view value, std::string_view name)
+{
+    if (value.size() > 255)
+        throw UsageError("connection parameter too long: " + std::string(name));
+    // A line break or another control character in a name or password is a mistake
+    // (or worse), never something the server should be sent.
+    if (tag != isc_dpb_config && HasControlCharacter(value))
+        throw UsageError("connection parameter holds a control character: " + std::string(name));
+    dpb += tag;
+    dpb += static_cast<char>(value.size());
+    dpb.append(value);
+}
+
+std::string ToLowerAscii(std::string_view s)
+{
+    std::string r(s);
+    for (char& c : r)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return r;
+}
+
+// "host:path" and "host/port:path" go to a server; a local path has no colon before its
+// first slash.
+bool IsRemote(const std::string& databaseName)
+{
+    const std::size_t colon = databaseName.find(':');
+    return colon != std::string::npos && colon < databaseName.find('/');
+}
+
+} // namespace
+
+void StatusCheck::On(Database& db, const ISC_STATUS* status)
+{
+    if (!Failed(status))
+        return;
+    DatabaseError e = MakeError(status);
+    if (e.isConnectionLost())
+        db.lost_ = true;
+    throw e;
+}
+
+Database::Database() = default;
+
+Database::~Database()
+{
+    Close();
+    for (Transaction* t : transactions_)
+        t->db_ = nullptr;
+}
+
+void Database::SetParamsText(std::string_view text)
+{
+    Params.clear();
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (!line.empty() || end < text.size())
+            Params.emplace_back(line);
+        start = end + 1;
+    }
+    while (!Params.empty() && Params.back().empty())
+        Params.pop_back();
+}
+
+std::string Database::ParamValue(std::string_view name) const
+{
+    for (const std::string& p : Params) {
+        const std::size_t eq = p.find('=');
+        if (eq != std::string::npos && NamesEqual(std::string_view(p).substr(0, eq), name))
+            return p.substr(eq + 1);
+    }
+    return {};
+}
+
+std::uint32_t Database::LocalCachePages(const std::string& databaseName)
+{
+    // A server's register keeps the server's setting.
+    if (IsRemote(databaseName))
+        return 0;
+    struct stat st {
+    };
+    if (::stat(databaseName.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    // Pages of 8 KiB, the size the register is made with; the engine's default is 2048.
+    constexpr std::uint32_t DefaultPages = 2048;
+    const auto pages = static_cast<std::uint64_t>(st.st_size) / 8192 + 1;
+    if (pages <= DefaultPages)
+        return 0;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(pages, LocalCacheMaxPages));
+}
+
+void Database::Open()
+{
+    if (Usable())
+        return;
+    Close();
+    std::string dpb;
+    dpb += static_cast<char>(isc_dpb_version1);
+    std::uint32_t cachePages = 0;
+    for (const std::string& p : Params) {
+        const std::size_t eq = p.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string name = ToLowerAscii(p.substr(0, eq));
+        const std::string_view value = std::string_view(p).substr(eq + 1);
+        if (credentials_ && (name == "user_name" || name == "password" || name == "sql_role_name"))
+            throw UsageError("connection parameter given twice: " + name);
+        if (name == "user_name")
+            AppendDpbText(dpb, isc_dpb_user_name, value, name);
+        else if (name == "password")
+            AppendDpbText(dpb, isc_dpb_password, value, name);
+        else if (name == "lc_ctype")
+            AppendDpbText(dpb, isc_dpb_lc_ctype, value, name);
+        else if (name == "sql_role_name")
+            AppendDpbText(dpb, isc_dpb_sql_role_name, value, name);
+        else if (name == "num_buffers") {
+            std::uint32_t pages = 0;
+            const auto r = std::from_chars(value.data(), value.data() + value.size(), pages);
+            if (r.ec != std::errc() || r.ptr != value.data() + value.size() || pages == 0)
+                throw UsageError("num_buffers: not a number of pages: " + std::string(value));
+            cachePages = pages;
+        } else
+            throw UsageError("unknown connection parameter: " + name);
+    }
+    if (credentials_) {
+        AppendDpbText(dpb, isc_dpb_user_name, credentials_->user, "user_name");
+        AppendDpbText(dpb, isc_dpb_password, credentials_->password, "password");
+        AppendDpbText(dpb, isc_dpb_sql_role_name, credentials_->role, "sql_role_name");
+    }
+    if (cachePages == 0)
+        cachePages = LocalCachePages(DatabaseName);
+    if (cachePages != 0) {
+        dpb += static_cast<char>(isc_dpb_num_buffers);
+        dpb += static_cast<char>(4);
+        for (int shift = 0; shift < 32; shift += 8)
+            dpb += static_cast<char>((cachePages >> shift) & 0xFF);
+        // The embedded engine in its default mode takes the cache size from its
+        // configuration only; the attachment may bring a setting of its own.
+        if (!IsRemote(DatabaseName))
+            AppendDpbText(dpb, isc_dpb_config, "DefaultDbCachePages=" + std::to_string(cachePages), "num_buffers");
+    }
+    dpb += static_cast<char>(isc_dpb_sql_dialect);
+    dpb += static_cast<char>(1);
+    dpb += static_cast<char>(3);
+
+    if (DatabaseName.size() > 32000)
+        throw UsageError("database name too long");
+    Status st {};
+    isc_attach_database(st, static_cast<short>(DatabaseName.size()), DatabaseName.c_str(), attachment_.ptr(),
+        static_cast<short>(dpb.size()), dpb.data());
+    Check(st);
+}
+
+void Database::EndChildren() noexcept
+{
+    // Statements belong to the attachment, not to a transaction: free them first.
+    for (Transaction* t : transactions_)
+        t->ReleaseStatements();
+    for (Transaction* t : transactions_)
+        t->Rollback();
+}
+
+void Database::Close() noexcept
+{
+    EndChildren();
+    attachment_.reset();
+    lost_ = false;
+}
+
+void Database::ExecuteImmediate(std::string_view sql)
+{
+    if (!Connected())
+        throw StateError("Database not connected");
+    Transaction tr(*this, TransactionMode::Write);
+    tr.Start();
+    Status st {};
+    isc_dsql_execute_immediate(st, attachment_.ptr(), tr.handlePtr(), static_cast<unsigned short>(0),
+        std::string(sql).c_str(), SQL_DIALECT_V6, nullptr);
+    StatusCheck::On(*this, st);
+    tr.Commit();
+}
+
+void Database::CreateDatabase(std::string_view createStatement)
+{
+    Close();
+    Status st {};
+    detail::TransactionHandle tr; // the call wants one; CREATE DATABASE starts none
+    isc_dsql_execute_immediate(
+        st, attachment_.ptr(), tr.ptr(), 0, std::string(createStatement).c_str(), SQL_DIALECT_V6, nullptr);
+    Check(st);
+}
+
+void Database::DropDatabase()
+{
+    if (!Connected())
+        throw StateError("Database not connected");
+    EndChildren();
+    Status st {};
+    isc_drop_database(st, attachment_.ptr());
+    StatusCheck::On(*this, st);
+    attachment_.forget();
+}
+
+void ShutdownClient() noexcept
+{
+    fb_shutdown(0, fb_shutrsn_exit_called);
+}
+
+std::string ClientVersion()
+{
+    char buf[128] = {};
+    isc_get_client_version(buf);
+    return buf;
+}
+
+} // namespace zest::fb
