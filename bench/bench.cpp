@@ -18,10 +18,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "database/database.h"
 #include "netbench.h"
 #include "previewbench.h"
 #include "runbench.h"
-#include "database/database.h"
 
 namespace fs = std::filesystem;
 using namespace zest::bench;
@@ -235,6 +235,8 @@ void PrintKeys(const Options& o, const Figures& f)
         std::printf("net_statements_per_run=%zu\n", n.statements);
         std::printf("net_roundtrips_per_run=%llu\n", static_cast<unsigned long long>(n.roundTrips));
         std::printf("net_floor_roundtrips=%llu\n", static_cast<unsigned long long>(n.floorRoundTrips));
+        key("net_progress_max_gap_s", n.progressMaxGap, "%.3f");
+        key("net_cancel_s", n.cancelLatency, "%.3f");
         if (f.net.size() > 1) {
             const NetResult& county = f.net.back();
             key("net_county_run_s", county.run.median);

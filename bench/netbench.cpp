@@ -1,5 +1,7 @@
 #include "netbench.h"
 
+#include <algorithm>
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -9,7 +11,10 @@
 
 #include "register/catalogue.h"
 #include "statement/session.h"
+#include "statement/statementfile.h"
+#include "statement/statementrun.h"
 #include "statement/subjectlistsql.h"
+#include "statementjob.h"
 #include "tcpforwarder.h"
 
 namespace zest::bench
@@ -119,6 +124,37 @@ NetResult MeasureNet(
         runs.push_back(run);
         floors.push_back(floor);
         ratios.push_back(run / floor);
+    }
+    // Progress and cancel, half-way through a run of the persons.
+    {
+        AreaState area;
+        area.AreaThreshold = 0;
+        LineBuffer lines(area);
+        StatementFile file;
+        file.Open(statementFile.string());
+        cli::StatementJob job;
+        const auto start = std::chrono::steady_clock::now();
+        auto last = start;
+        std::chrono::steady_clock::time_point asked {};
+        const double cancelAt = Summarise(runs).median / 2;
+        try {
+            cli::RunStatementJob(session, lines, area, job, file, [&](int, int) {
+                const auto now = std::chrono::steady_clock::now();
+                r.progressMaxGap = std::max(r.progressMaxGap, std::chrono::duration<double>(now - last).count());
+                last = now;
+                if (std::chrono::duration<double>(now - start).count() < cancelAt)
+                    return true;
+                if (asked == std::chrono::steady_clock::time_point {})
+                    asked = now;
+                return false;
+            });
+        } catch (const RunCancelled&) {
+            r.cancelLatency = std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
+        }
+        file.Close();
+        std::printf("  link %.1f ms, %d subjects: longest wait between progress calls %.3f s, cancel half-way "
+                    "ended the run in %.3f s\n",
+            rttMs, subjects, r.progressMaxGap, r.cancelLatency);
     }
     session.Disconnect();
     r.run = Summarise(runs);

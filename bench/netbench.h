@@ -19,6 +19,11 @@ struct NetResult {
     std::size_t statements = 0; // statements executed by one run
     std::uint64_t roundTrips = 0; // client turns of one run, counted by the link
     std::uint64_t floorRoundTrips = 0; // and of one floor pass
+    // One more run of the persons as the window sees it: the longest wait between two
+    // progress calls (each lets the window answer "Anuluj"), and the time from a cancel
+    // asked half-way to the end of the run.
+    double progressMaxGap = 0;
+    double cancelLatency = 0;
 };
 
 // `server` names the register on the loopback server ("127.0.0.1:path", its access);

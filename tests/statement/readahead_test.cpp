@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "demoregister.h"
-#include "statement/session.h"
 #include "statement/librarystate.h"
+#include "statement/session.h"
 #include "statement/statementfile.h"
 #include "statement/statementrun.h"
 #include "statement/statementwriter.h"
-#include "statement/subjectlistsql.h"
-#include "statement/subjectlistcursor.h"
 #include "statement/subjectlist.h"
+#include "statement/subjectlistcursor.h"
+#include "statement/subjectlistsql.h"
 #include "testregister.h"
 
 namespace zest::test
@@ -78,7 +78,7 @@ protected:
     }
 
     // One run over the subject list of the case, as the statement window makes it.
-    static Result RunWith(const Case& c, int batchSize)
+    static Result RunWith(const Case& c, int batchSize, const StatementRun::Progress& progress = {})
     {
         StatementSession session;
         session.SetConnectionParams(*path_, "SYSDBA", "x", "");
@@ -105,7 +105,7 @@ protected:
         {
             StatementFile file;
             file.Open(out);
-            run.Run(cursor, c.run, file, {}, [&](const SubjectOutcome& o) {
+            run.Run(cursor, c.run, file, progress, [&](const SubjectOutcome& o) {
                 r.outcomes.push_back(
                     std::to_string(o.Id) + " " + std::to_string(o.SelectedArea) + " " + (o.Written ? "1" : "0"));
             });
@@ -135,6 +135,25 @@ TEST_P(ReadAhead, GivesTheBytesOfTheRunSubjectAfterSubject)
         EXPECT_EQ(r.outcomes, reference.outcomes) << "batch " << batch;
         ASSERT_EQ(r.bytes.size(), reference.bytes.size()) << "batch " << batch;
         EXPECT_TRUE(r.bytes == reference.bytes) << "batch " << batch;
+    }
+}
+
+// A cancel seen on the last progress step keeps the run, whose every statement is
+// written; one seen before it ends the run, reading ahead or not.
+TEST_F(ReadAhead, CancelOnTheLastStepKeepsTheRun)
+{
+    const Case c { "institutions", 1, "", "", 0, true, {}, {} };
+    const Result reference = RunWith(c, 0);
+    for (int batch : { 0, 7 }) {
+        int steps = 0;
+        const Result r = RunWith(c, batch, [&](int done, int total) {
+            ++steps;
+            return done < total;
+        });
+        EXPECT_EQ(r.outcomes, reference.outcomes) << batch;
+        EXPECT_TRUE(r.bytes == reference.bytes) << batch;
+        EXPECT_GE(steps, static_cast<int>(reference.outcomes.size())) << batch;
+        EXPECT_THROW(RunWith(c, batch, [](int done, int) { return done < 3; }), RunCancelled) << batch;
     }
 }
 
