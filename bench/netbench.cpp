@@ -134,13 +134,14 @@ NetResult MeasureNet(
         file.Open(statementFile.string());
         cli::StatementJob job;
         const auto start = std::chrono::steady_clock::now();
-        auto last = start;
+        std::optional<std::chrono::steady_clock::time_point> last; // from the run's first step
         std::chrono::steady_clock::time_point asked {};
         const double cancelAt = Summarise(runs).median / 2;
         try {
             cli::RunStatementJob(session, lines, area, job, file, [&](int, int) {
                 const auto now = std::chrono::steady_clock::now();
-                r.progressMaxGap = std::max(r.progressMaxGap, std::chrono::duration<double>(now - last).count());
+                if (last)
+                    r.progressMaxGap = std::max(r.progressMaxGap, std::chrono::duration<double>(now - *last).count());
                 last = now;
                 if (std::chrono::duration<double>(now - start).count() < cancelAt)
                     return true;

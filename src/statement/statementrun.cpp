@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "batchreads.h"
-#include "holdingstext.h"
 #include "database/reading.h"
+#include "holdingstext.h"
 #include "statementfile.h"
 #include "statementwriter.h"
 
@@ -142,6 +142,11 @@ void StatementRun::Run(SubjectCursor& list, const RunOptions& options, Statement
         if (progress && !progress(done, total) && !last)
             throw RunCancelled();
     };
+    // Long reads keep the progress moving and can be cancelled.
+    const BatchReads::Tick tick = [&] {
+        if (progress && !progress(done, total))
+            throw RunCancelled();
+    };
     auto report = [&](const SubjectRow& row) {
         const SubjectOutcome o = ReportSubject(row, options);
         if (outcome)
@@ -157,7 +162,7 @@ void StatementRun::Run(SubjectCursor& list, const RunOptions& options, Statement
             step();
             return;
         }
-        total = progress ? list.Count() : 0;
+        total = progress ? list.Count(tick) : 0;
         list.First();
         while (!list.Eof()) {
             report(list.Current());
@@ -172,11 +177,6 @@ void StatementRun::Run(SubjectCursor& list, const RunOptions& options, Statement
     if (!readAhead_)
         readAhead_ = std::make_unique<BatchReads>(*tr_, writer_->OwnReads());
     BatchReads& reads = *readAhead_;
-    // Long reads of a batch keep the progress moving and can be cancelled.
-    const BatchReads::Tick tick = [&] {
-        if (progress && !progress(done, total))
-            throw RunCancelled();
-    };
     std::vector<std::unique_ptr<SubjectRow>> rows;
     auto writeBatch = [&](bool lastBatch) {
         reads.Load(rows, options, tick);
@@ -195,7 +195,7 @@ void StatementRun::Run(SubjectCursor& list, const RunOptions& options, Statement
         writeBatch(true);
         return;
     }
-    total = progress ? list.Count() : 0;
+    total = progress ? list.Count(tick) : 0;
     list.First();
     while (!list.Eof()) {
         rows.clear();

@@ -10,8 +10,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "linebuffer.h"
 #include "database/database.h"
+#include "linebuffer.h"
 #include "subjectrow.h"
 
 namespace zest
@@ -34,8 +34,9 @@ public:
     // A copy of the current row that stays when the cursor moves on (the run reads
     // a batch of subjects ahead).
     virtual std::unique_ptr<SubjectRow> HoldCurrent() const = 0;
-    // How many subjects the list holds (fetching the rest of it if need be).
-    virtual int Count() = 0;
+    // How many subjects the list holds (fetching the rest of it if need be, with `tick`
+    // called between the reads so that a long list keeps the progress answering).
+    virtual int Count(const std::function<void()>& tick) = 0;
 };
 
 struct RunOptions {

@@ -21,9 +21,11 @@ public:
     void Next() override { list_->Next(); }
     const SubjectRow& Current() const override { return *list_; }
     std::unique_ptr<SubjectRow> HoldCurrent() const override { return list_->HoldCurrent(); }
-    int Count() override
+    int Count(const std::function<void()>& tick) override
     {
-        list_->FetchAll();
+        while (list_->FetchMore(list_->FetchBatch()) > 0)
+            if (tick)
+                tick();
         return list_->RowCount();
     }
 

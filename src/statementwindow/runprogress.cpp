@@ -29,7 +29,7 @@ bool RunProgress::Step(int done, int total)
 {
     // The dialog processes events on each update once it shows: a few times a second
     // is enough, and the last step always counts.
-    if (done != total && sinceUpdate_.elapsed() < 50)
+    if (!(total > 0 && done == total) && sinceUpdate_.elapsed() < 50)
         return !dialog_->wasCanceled();
     sinceUpdate_.restart();
     if (total > 0 && dialog_->maximum() != total)

@@ -223,7 +223,7 @@ TEST_F(LongList, WalkAcrossBatchesVisitsEveryRowOnce)
     for (cursor.First(); !cursor.Eof(); cursor.Next())
         again.push_back(cursor.Current().Text("nzw"));
     EXPECT_EQ(again, expected);
-    EXPECT_EQ(cursor.Count(), Persons);
+    EXPECT_EQ(cursor.Count({}), Persons);
     EXPECT_EQ(rec.events.size(), 4u);
     list.SetObserver(nullptr);
 }

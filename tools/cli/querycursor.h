@@ -30,7 +30,7 @@ public:
     void Next() override { eof_ = !query_->Next(); }
     const SubjectRow& Current() const override { return row_; }
     std::unique_ptr<SubjectRow> HoldCurrent() const override { return HoldQueryRow(*query_, columns_); }
-    int Count() override { return -1; } // not known before the end
+    int Count(const std::function<void()>&) override { return -1; } // not known before the end
 
 private:
     std::unique_ptr<fb::Query> query_;
