@@ -11,6 +11,7 @@
 #include "messagerecorder.h"
 #include "plugin/entrypoints.h"
 #include "plugin/pluginstate.h"
+#include "pluginreset.h"
 #include "preview/twiz.h"
 #include "statementwindow/tform1.h"
 #include "testregister.h"
@@ -31,9 +32,7 @@ protected:
         reg->Exec({ "insert into obreby values (1, 'Jeden')",
             "insert into uzytki (id, ofu, ozu, ozk, status) values (1, 'R', 'R', 'I', 0)",
             "insert into uzytki (id, ofu, ozu, ozk, status) values (2, 'Lz', 'Lz', null, 0)" });
-        plugin::GetTypeName(nullptr, nullptr, 0);
     }
-    void TearDown() override { plugin::Unload(); }
 
     void Analiza(const std::string& db, const char* user = "SYSDBA", const char* password = "x", const char* role = "")
     {
@@ -50,6 +49,7 @@ protected:
 
     MessageRecorder boxes;
     std::unique_ptr<TestRegister> reg;
+    zest::test::PluginReset fresh; // goes before the register
 };
 
 TEST_F(EntryPointsTest, GetTypeNameHandsOutCaptionAndKind)
@@ -168,6 +168,7 @@ TEST_F(EntryPointsTest, NullTextsReadAsEmpty)
 TEST_F(EntryPointsTest, WindowsAreOwnedByTheHostWindow)
 {
     QMainWindow host;
+    const zest::test::PluginReset windowsGoFirst; // before the host window goes
     host.show();
     plugin::GetTypeName(nullptr, nullptr, static_cast<std::uint32_t>(host.winId()));
     Analiza(reg->path());
@@ -177,7 +178,6 @@ TEST_F(EntryPointsTest, WindowsAreOwnedByTheHostWindow)
     EXPECT_TRUE(form->isWindow());
     EXPECT_EQ(form->wiz()->parentWidget(), &host);
     EXPECT_TRUE(form->wiz()->isWindow());
-    plugin::Unload(); // before the host window goes
 }
 
 TEST_F(EntryPointsTest, HandleNamingNoWindowLeavesThemUnowned)

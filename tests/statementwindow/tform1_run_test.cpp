@@ -4,23 +4,26 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <sys/resource.h>
 
 #include "demoregister.h"
+#include "libraryreset.h"
 #include "messagerecorder.h"
 #include "preview/twiz.h"
 #include "samplerows.h"
-#include "statement/librarystate.h"
+#include "scopedenv.h"
 #include "statementwindow/tform1.h"
 
+using zest::test::LibraryReset;
 using zest::test::MessageRecorder;
+using zest::test::ScopedEnv;
 using zest::test::TestRegister;
 namespace fs = std::filesystem;
 
@@ -38,8 +41,7 @@ protected:
         zest::test::InsertSampleRows(*reg);
         tmp = zest::test::UniqueTempPath("win-run-tmp", "");
         fs::create_directories(tmp);
-        savedTmp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
-        setenv("TMPDIR", tmp.c_str(), 1);
+        tmpdir.emplace("TMPDIR", tmp);
         form = std::make_unique<TForm1>();
         form->OpenRegister(reg->path(), "SYSDBA", "x", "");
         ASSERT_TRUE(form->Session().Connected());
@@ -49,11 +51,7 @@ protected:
     void TearDown() override
     {
         form.reset();
-        zest::Library().Area.AreaThreshold = savedThreshold;
-        if (savedTmp.empty())
-            unsetenv("TMPDIR");
-        else
-            setenv("TMPDIR", savedTmp.c_str(), 1);
+        tmpdir.reset();
         fs::remove_all(tmp);
     }
     QPushButton* Button(const char* name) { return form->findChild<QPushButton*>(name); }
@@ -69,11 +67,12 @@ protected:
         return n;
     }
 
+    LibraryReset library;
     MessageRecorder boxes;
     std::unique_ptr<TestRegister> reg;
+    std::optional<ScopedEnv> tmpdir;
     std::unique_ptr<TForm1> form;
-    std::string tmp, savedTmp;
-    std::int32_t savedThreshold = zest::Library().Area.AreaThreshold;
+    std::string tmp;
 };
 
 TEST_F(WindowRun, ReplacesOrExtendsThePreviewAndRemovesItsFile)
@@ -184,6 +183,7 @@ namespace
 // preview, and the file and the buffer are gone.
 TEST(WindowRunProgress, CancelFromTheDialogDiscardsTheRun)
 {
+    LibraryReset library;
     MessageRecorder boxes;
     const std::string path = zest::test::UniqueTempPath("win-cancel");
     {
@@ -194,8 +194,7 @@ TEST(WindowRunProgress, CancelFromTheDialogDiscardsTheRun)
     }
     const std::string tmp = zest::test::UniqueTempPath("win-cancel-tmp", "");
     fs::create_directories(tmp);
-    setenv("TMPDIR", tmp.c_str(), 1);
-    const std::int32_t savedThreshold = zest::Library().Area.AreaThreshold;
+    const ScopedEnv tmpdir("TMPDIR", tmp);
     zest::Library().Area.AreaThreshold = 0;
     {
         TForm1 form;
@@ -223,40 +222,8 @@ TEST(WindowRunProgress, CancelFromTheDialogDiscardsTheRun)
         EXPECT_TRUE(zest::Library().Lines.empty());
         EXPECT_TRUE(fs::is_empty(tmp));
     }
-    zest::Library().Area.AreaThreshold = savedThreshold;
-    unsetenv("TMPDIR");
     fs::remove_all(tmp);
     fs::remove(path);
-}
-
-} // namespace
-
-namespace
-{
-
-// Wall time of the window's run over every person of a register named by
-// ZEST_MEASURE_REGISTER (a demo register of 20,000 subjects, say). Prints, asserts nothing.
-TEST(WindowRunMeasure, DISABLED_EveryPersonOfARegister)
-{
-    const char* path = std::getenv("ZEST_MEASURE_REGISTER");
-    if (!path)
-        GTEST_SKIP() << "set ZEST_MEASURE_REGISTER";
-    MessageRecorder boxes;
-    const std::int32_t savedThreshold = zest::Library().Area.AreaThreshold;
-    zest::Library().Area.AreaThreshold = 0;
-    TForm1 form;
-    form.OpenRegister(path, "SYSDBA", "x", "");
-    form.Session().Classes.MarkAll();
-    QElapsedTimer t;
-    t.start();
-    form.findChild<QPushButton*>("Button7")->click();
-    const qint64 search = t.restart();
-    form.findChild<QPushButton*>("Button5")->click();
-    const qint64 run = t.elapsed();
-    EXPECT_TRUE(boxes.boxes.empty());
-    std::printf("search %lld ms, run with preview load %lld ms, preview %zu bytes\n", static_cast<long long>(search),
-        static_cast<long long>(run), form.wiz()->Text().size());
-    zest::Library().Area.AreaThreshold = savedThreshold;
 }
 
 } // namespace

@@ -2,11 +2,7 @@
 // subject search filling DBGrid1.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -15,10 +11,9 @@
 #include <QTableView>
 
 #include "childcontrol.h"
+#include "libraryreset.h"
 #include "messagerecorder.h"
 #include "samplerows.h"
-#include "statement/librarystate.h"
-#include "statement/subjectlistsql.h"
 #include "statementwindow/tform1.h"
 
 using zest::test::Child;
@@ -36,7 +31,7 @@ void Press(QWidget* w, Qt::Key key, const QString& text = {})
     QApplication::sendEvent(w, &release);
 }
 
-// A connected window; the library-wide threshold is put back afterwards.
+// A connected window; the library-wide values as loaded before and after.
 class WindowTest : public testing::Test
 {
 protected:
@@ -46,15 +41,11 @@ protected:
         form->OpenRegister(r.path(), "SYSDBA", "x", "");
         ASSERT_TRUE(form->Session().Connected());
     }
-    void TearDown() override
-    {
-        form.reset();
-        zest::Library().Area.AreaThreshold = savedThreshold;
-    }
+    void TearDown() override { form.reset(); }
 
+    zest::test::LibraryReset library;
     MessageRecorder boxes;
     std::unique_ptr<TForm1> form;
-    std::int32_t savedThreshold = zest::Library().Area.AreaThreshold;
 };
 
 TEST_F(WindowTest, TypedKeysToggleTheCurrentRowAndArrowsOnlyMove)
@@ -434,52 +425,3 @@ TEST_F(SearchTest, ReconnectClosesTheList)
 }
 
 } // namespace
-
-// Time to list every person of a demo register, printed, not asserted. Run with
-// ZEST_MEASURE_REGISTER=<file made by zestawienia-demo-register> and
-// --gtest_also_run_disabled_tests --gtest_filter='*MeasurePersonList*'.
-TEST(SubjectSearchMeasure, DISABLED_MeasurePersonList)
-{
-    const char* path = std::getenv("ZEST_MEASURE_REGISTER");
-    if (!path || !*path)
-        GTEST_SKIP() << "ZEST_MEASURE_REGISTER not set";
-    MessageRecorder boxes;
-    TForm1 form;
-    form.OpenRegister(path, "SYSDBA", "x", "");
-    ASSERT_TRUE(form.Session().Connected());
-    form.show();
-    QApplication::processEvents();
-    QTableView* grid = Child<QTableView>(form, "DBGrid1");
-    for (int run = 0; run < 3; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        Child<QPushButton>(form, "Button7")->click();
-        QApplication::processEvents(); // the first batch painted
-        const qint64 shown = timer.nsecsElapsed();
-        const int firstRows = grid->model()->rowCount();
-        while (grid->model()->canFetchMore({})) {
-            grid->scrollToBottom();
-            QApplication::processEvents();
-        }
-        const qint64 all = timer.nsecsElapsed();
-        timer.restart();
-        form.Subjects().FetchAll();
-        int visited = 0;
-        for (form.Subjects().First(); !form.Subjects().Eof(); form.Subjects().Next())
-            ++visited;
-        const qint64 walk = timer.nsecsElapsed();
-        std::printf("run %d: first %d rows shown in %.1f ms; all %d rows in the grid after %.1f ms; "
-                    "walk of %d rows with the grid following %.1f ms\n",
-            run, firstRows, shown / 1e6, grid->model()->rowCount(), all / 1e6, visited, walk / 1e6);
-    }
-
-    zest::SubjectList list;
-    QElapsedTimer timer;
-    timer.start();
-    list.Open(form.Session().IBTransaction1, zest::SubjectListSql(zest::PersonKindIndex, "", ""));
-    const qint64 first = timer.nsecsElapsed();
-    list.FetchAll();
-    std::printf("without widgets: first batch %.1f ms, all %d rows %.1f ms\n", first / 1e6, list.RowCount(),
-        timer.nsecsElapsed() / 1e6);
-    EXPECT_TRUE(boxes.boxes.empty());
-}

@@ -14,15 +14,16 @@
 #include <unistd.h>
 
 #include "demoregister.h"
+#include "libraryreset.h"
 #include "messagerecorder.h"
 #include "preview/twiz.h"
 #include "register/ddl.h"
+#include "scopedenv.h"
 #include "statement/classmarks.h"
-#include "statement/librarystate.h"
 #include "statementwindow/tform1.h"
-#include "widgets/messages.h"
 #include "tcpforwarder.h"
 #include "testregister.h"
+#include "widgets/messages.h"
 
 namespace
 {
@@ -154,8 +155,8 @@ TEST(ServerGoneWindowTest, EachActionAfterADropConnectsAgain)
 
     const std::string tmp = zest::test::UniqueTempPath("win-gone-tmp", "");
     std::filesystem::create_directories(tmp);
-    setenv("TMPDIR", tmp.c_str(), 1);
-    const std::int32_t savedThreshold = zest::Library().Area.AreaThreshold;
+    const zest::test::ScopedEnv tmpdir("TMPDIR", tmp);
+    const zest::test::LibraryReset library;
     zest::Library().Area.AreaThreshold = 0;
     const auto runFiles = [&] { return std::distance(std::filesystem::directory_iterator(tmp), {}); };
 
@@ -251,8 +252,6 @@ TEST(ServerGoneWindowTest, EachActionAfterADropConnectsAgain)
         EXPECT_EQ(form.wiz()->Text(), kept);
         EXPECT_EQ(runFiles(), 0);
     }
-    zest::Library().Area.AreaThreshold = savedThreshold;
-    unsetenv("TMPDIR");
     std::filesystem::remove_all(tmp);
 }
 
