@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "database/numbertext.h"
+#include "database/scopeexit.h"
 #include "demoregister.h"
 
 namespace
@@ -120,9 +121,7 @@ int main(int argc, char** argv)
     }
 
     // The embedded engine's threads end before the process does.
-    struct Shutdown {
-        ~Shutdown() { zest::fb::ShutdownClient(); }
-    } shutdown;
+    const zest::ScopeExit shutdown([] { zest::fb::ShutdownClient(); });
     bool created = false;
     try {
         const auto start = std::chrono::steady_clock::now();
