@@ -2,12 +2,12 @@
 // runs outside any cursor.
 
 #include <algorithm>
-#include <charconv>
 #include <sys/stat.h>
 
 #include "clientstatus.h"
 #include "database.h"
 #include "namedparams.h"
+#include "numbertext.h"
 
 namespace zest::fb
 {
@@ -145,11 +145,10 @@ void Database::Open()
         else if (name == "sql_role_name")
             AppendDpbText(dpb, isc_dpb_sql_role_name, value, name);
         else if (name == "num_buffers") {
-            std::uint32_t pages = 0;
-            const auto r = std::from_chars(value.data(), value.data() + value.size(), pages);
-            if (r.ec != std::errc() || r.ptr != value.data() + value.size() || pages == 0)
+            const auto pages = NumberFromText<std::uint32_t>(value);
+            if (!pages || *pages == 0)
                 throw UsageError("num_buffers: not a number of pages: " + std::string(value));
-            cachePages = pages;
+            cachePages = *pages;
         } else
             throw UsageError("unknown connection parameter: " + name);
     }

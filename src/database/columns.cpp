@@ -1,12 +1,12 @@
 // Query columns: reading the current row's values as integer, float or text, with the
 // conversions between them that the register's columns need.
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "blob.h"
+#include "numbertext.h"
 #include "queryimpl.h"
 
 namespace zest::fb
@@ -71,30 +71,13 @@ ISC_INT64 RawInteger(const XSQLVAR& v)
     throw std::runtime_error("'" + text + "' is not a valid " + kind + " value");
 }
 
-// The number in a text column: blanks around it dropped, and a plus sign (which
-// from_chars does not take) when a digit or point follows it; "+-5" is no number.
-std::string_view NumberText(const std::string& s)
-{
-    std::size_t b = 0, e = s.size();
-    while (b < e && s[b] == ' ')
-        ++b;
-    while (e > b && s[e - 1] == ' ')
-        --e;
-    if (e - b > 1 && s[b] == '+' && s[b + 1] != '-')
-        ++b;
-    return std::string_view(s).substr(b, e - b);
-}
-
-// The whole text must be the number; a point before the decimals, whatever locale the
-// process has.
+// The number in a text column, blanks around it allowed (numbertext.h).
 template <typename T> T ParseNumber(const std::string& s, const char* kind)
 {
-    const std::string_view text = NumberText(s);
-    T x {};
-    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), x);
-    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size())
+    const auto x = NumberFromText<T>(WithoutSurroundingSpaces(s));
+    if (!x)
         ConversionError(s, kind);
-    return x;
+    return *x;
 }
 
 template <typename T> T Read(const char* data)

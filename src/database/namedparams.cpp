@@ -1,5 +1,7 @@
 #include "namedparams.h"
 
+#include "sqltokens.h"
+
 namespace zest::fb
 {
 
@@ -15,62 +17,37 @@ bool IsNameChar(unsigned char c)
     return IsNameStart(c) || (c >= '0' && c <= '9') || c == '$';
 }
 
-// Copies a quoted run starting at sql[i] (the opening quote) to out; a doubled
-// quote inside stays part of the run. Returns the index after the closing quote.
-std::size_t CopyQuoted(std::string_view sql, std::size_t i, std::string& out)
-{
-    const char quote = sql[i];
-    out += sql[i++];
-    while (i < sql.size()) {
-        out += sql[i];
-        if (sql[i] == quote) {
-            if (i + 1 < sql.size() && sql[i + 1] == quote) {
-                out += sql[i + 1];
-                i += 2;
-                continue;
-            }
-            return i + 1;
-        }
-        ++i;
-    }
-    return i; // unterminated: the server will complain about it
-}
-
 } // namespace
 
 MappedStatement MapNamedParameters(std::string_view sql)
 {
     MappedStatement m;
     m.sql.reserve(sql.size());
-    std::size_t i = 0;
-    while (i < sql.size()) {
-        const char c = sql[i];
-        if (c == '\'' || c == '"') {
-            i = CopyQuoted(sql, i, m.sql);
-        } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
-            const std::size_t end = sql.find('\n', i);
-            const std::size_t stop = end == std::string_view::npos ? sql.size() : end;
-            m.sql.append(sql.substr(i, stop - i));
-            i = stop;
-        } else if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
-            const std::size_t end = sql.find("*/", i + 2);
-            const std::size_t stop = end == std::string_view::npos ? sql.size() : end + 2;
-            m.sql.append(sql.substr(i, stop - i));
-            i = stop;
-        } else if (c == ':' && i + 1 < sql.size() && IsNameStart(static_cast<unsigned char>(sql[i + 1]))) {
-            std::size_t j = i + 1;
-            while (j < sql.size() && IsNameChar(static_cast<unsigned char>(sql[j])))
-                ++j;
-            m.names.emplace_back(sql.substr(i + 1, j - i - 1));
-            m.sql += '?';
-            i = j;
-        } else if (c == '?') {
-            m.names.emplace_back();
-            m.sql += '?';
-            ++i;
-        } else {
-            m.sql += c;
-            ++i;
+    std::size_t pos = 0;
+    while (pos < sql.size()) {
+        const SqlSpan span = SqlSpanAt(sql, pos);
+        pos += span.text.size();
+        if (span.kind != SqlSpanKind::Text) {
+            m.sql += span.text;
+            continue;
+        }
+        const std::string_view text = span.text;
+        std::size_t i = 0;
+        while (i < text.size()) {
+            const char c = text[i];
+            if (c == ':' && i + 1 < text.size() && IsNameStart(static_cast<unsigned char>(text[i + 1]))) {
+                std::size_t j = i + 1;
+                while (j < text.size() && IsNameChar(static_cast<unsigned char>(text[j])))
+                    ++j;
+                m.names.emplace_back(text.substr(i + 1, j - i - 1));
+                m.sql += '?';
+                i = j;
+            } else {
+                if (c == '?')
+                    m.names.emplace_back();
+                m.sql += c;
+                ++i;
+            }
         }
     }
     return m;

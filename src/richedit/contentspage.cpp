@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <algorithm>
 
 namespace zest::richedit
@@ -53,14 +54,10 @@ void PrintContents(const TSpis& spis, const PrintTarget& target, bool newDocumen
     QPainter& painter = document.Painter();
     QPrinter& printer = document.Printer();
     painter.save();
-    struct Restore {
-        QPainter& Painter;
-        ~Restore()
-        {
-            if (Painter.isActive())
-                Painter.restore();
-        }
-    } restore { painter };
+    const auto restore = qScopeGuard([&painter] {
+        if (painter.isActive())
+            painter.restore();
+    });
     painter.setPen(Qt::black);
 
     const int dpiX = printer.logicalDpiX();

@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QTextLayout>
 #include <QTextOption>
 #include <algorithm>
@@ -160,14 +161,10 @@ Position PageRenderer::Render(const LineSource& text, const FormatRangeRequest& 
         r.Painter->save();
         r.Painter->setPen(Qt::black);
     }
-    struct Restore {
-        QPainter* Painter;
-        ~Restore()
-        {
-            if (Painter)
-                Painter->restore();
-        }
-    } restore { draw ? r.Painter : nullptr };
+    const auto restore = qScopeGuard([painter = draw ? r.Painter : nullptr] {
+        if (painter)
+            painter->restore();
+    });
 
     qreal y = top;
     int rows = 0;

@@ -5,6 +5,7 @@
 
 #include "database/database.h"
 #include "database/reading.h"
+#include "database/scopeexit.h"
 #include "register/catalogue.h"
 #include "statementrun.h"
 #include "subjectlistsql.h"
@@ -142,10 +143,7 @@ void BatchReads::ForEachRow(
             q.SetParam(i, ids[from + std::min(i % size, n - 1)]);
         q.Open();
         ++executions_;
-        struct Closer {
-            fb::Query* q;
-            ~Closer() { q->Close(); }
-        } closer { &q };
+        const ScopeExit close([&q] { q.Close(); });
         std::size_t count = 0;
         while (q.Next()) {
             row(q);
@@ -256,10 +254,7 @@ void BatchReads::Load(std::span<const std::unique_ptr<SubjectRow>> rows, const R
 {
     Clear();
     tick_ = &tick;
-    struct Untick {
-        const Tick** t;
-        ~Untick() { *t = nullptr; }
-    } untick { &tick_ };
+    const ScopeExit untick([this] { tick_ = nullptr; });
 
     std::vector<std::int32_t> subjects, addresses, husbands, wives, groups;
     for (const std::unique_ptr<SubjectRow>& row : rows) {

@@ -5,6 +5,7 @@
 
 #include "batchreads.h"
 #include "database/reading.h"
+#include "database/scopeexit.h"
 #include "holdingstext.h"
 #include "statementfile.h"
 #include "statementwriter.h"
@@ -116,15 +117,10 @@ SubjectOutcome StatementRun::ReportSubject(const SubjectRow& row, const RunOptio
 void StatementRun::Run(SubjectCursor& list, const RunOptions& options, StatementFile& file, const Progress& progress,
     const OutcomeSink& outcome)
 {
-    struct Attach {
-        LineBuffer* b;
-        StatementWriter* w;
-        ~Attach()
-        {
-            b->SetStatementFile(nullptr);
-            w->UseReads(nullptr);
-        }
-    } attach { buffer_, writer_ };
+    const ScopeExit detach([this] {
+        buffer_->SetStatementFile(nullptr);
+        writer_->UseReads(nullptr);
+    });
     ClearOnError clear(*buffer_);
     buffer_->EmitLine("", EmitClear);
     buffer_->SetStatementFile(&file);

@@ -1,5 +1,6 @@
 #include "subjectlistsql.h"
 
+#include "database/sqltokens.h"
 #include "register/catalogue.h"
 
 namespace zest
@@ -31,36 +32,6 @@ bool IsPlanKeyword(std::string_view sql, std::size_t pos) noexcept
     return startsWord && endsWord;
 }
 
-// The position just past a quoted literal or identifier starting at `pos` (a doubled
-// quote stays inside), or past a comment; `pos` itself when nothing starts there.
-std::size_t SkipQuotedOrComment(std::string_view sql, std::size_t pos) noexcept
-{
-    const char c = sql[pos];
-    if (c == '\'' || c == '"') {
-        std::size_t i = pos + 1;
-        while (i < sql.size()) {
-            if (sql[i] == c) {
-                if (i + 1 < sql.size() && sql[i + 1] == c) {
-                    i += 2;
-                    continue;
-                }
-                return i + 1;
-            }
-            ++i;
-        }
-        return sql.size();
-    }
-    if (sql.substr(pos, 2) == "--") {
-        const auto end = sql.find('\n', pos);
-        return end == std::string_view::npos ? sql.size() : end;
-    }
-    if (sql.substr(pos, 2) == "/*") {
-        const auto end = sql.find("*/", pos + 2);
-        return end == std::string_view::npos ? sql.size() : end + 2;
-    }
-    return pos;
-}
-
 // The end (one past the closing parenthesis) of a plan starting at `pos`, or npos when
 // no parenthesised plan follows.
 std::size_t PlanEnd(std::string_view sql, std::size_t pos) noexcept
@@ -75,18 +46,20 @@ std::size_t PlanEnd(std::string_view sql, std::size_t pos) noexcept
     }
     int depth = 0;
     while (i < sql.size()) {
-        const std::size_t skipped = SkipQuotedOrComment(sql, i);
-        if (skipped != i) {
-            i = skipped;
+        const fb::SqlSpan span = fb::SqlSpanAt(sql, i);
+        if (span.kind != fb::SqlSpanKind::Text) {
+            i += span.text.size();
             continue;
         }
-        if (sql[i] == '(') {
-            ++depth;
-        } else if (sql[i] == ')') {
-            if (--depth == 0)
-                return i + 1;
+        const std::size_t spanEnd = i + span.text.size();
+        for (; i < spanEnd; ++i) {
+            if (sql[i] == '(') {
+                ++depth;
+            } else if (sql[i] == ')') {
+                if (--depth == 0)
+                    return i + 1;
+            }
         }
-        ++i;
     }
     return std::string_view::npos;
 }
@@ -145,21 +118,25 @@ std::string WithoutPlan(std::string_view sql)
     out.reserve(sql.size());
     std::size_t i = 0;
     while (i < sql.size()) {
-        const std::size_t skipped = SkipQuotedOrComment(sql, i);
-        if (skipped != i) {
-            out.append(sql.substr(i, skipped - i));
-            i = skipped;
+        const fb::SqlSpan span = fb::SqlSpanAt(sql, i);
+        const std::size_t spanEnd = i + span.text.size();
+        if (span.kind != fb::SqlSpanKind::Text) {
+            out += span.text;
+            i = spanEnd;
             continue;
         }
-        if (IsPlanKeyword(sql, i)) {
-            const std::size_t end = PlanEnd(sql, i);
-            if (end != std::string_view::npos) {
-                i = end;
-                continue;
+        // A plan may run on past this span (quotes or comments inside its parentheses).
+        while (i < spanEnd) {
+            if (IsPlanKeyword(sql, i)) {
+                const std::size_t end = PlanEnd(sql, i);
+                if (end != std::string_view::npos) {
+                    i = end;
+                    break;
+                }
             }
+            out += sql[i];
+            ++i;
         }
-        out += sql[i];
-        ++i;
     }
     return out;
 }

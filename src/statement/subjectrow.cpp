@@ -1,10 +1,10 @@
 #include "subjectrow.h"
 #include "database/namedparams.h"
 
-#include <charconv>
 #include <stdexcept>
 
 #include "database/database.h"
+#include "database/numbertext.h"
 #include "database/reading.h"
 
 namespace zest
@@ -41,11 +41,10 @@ std::int32_t MapSubjectRow::Integer(std::string_view column) const
     const std::string& text = Find(column);
     if (text.empty())
         return 0;
-    std::int32_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size())
+    const auto value = fb::NumberFromText<std::int32_t>(text);
+    if (!value)
         throw std::invalid_argument("'" + text + "' is not a valid integer value");
-    return value;
+    return *value;
 }
 
 std::string MapSubjectRow::Text(std::string_view column) const
@@ -92,16 +91,10 @@ std::int32_t CellInteger(const std::optional<std::string>& cell)
 {
     if (!cell)
         return fb::ReadInteger(std::nullopt);
-    std::string_view text = *cell;
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    std::int32_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+    const auto value = fb::NumberFromText<std::int32_t>(fb::WithoutSurroundingSpaces(*cell));
+    if (!value)
         throw std::runtime_error("'" + *cell + "' is not a valid integer value");
-    return value;
+    return *value;
 }
 
 const HeldSubjectRow::Cell& HeldSubjectRow::Find(std::string_view column) const

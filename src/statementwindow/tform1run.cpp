@@ -1,7 +1,8 @@
 // The statement run of the statement window: "Zestawienie".
 #include "tform1.h"
 
-#include "widgets/messages.h"
+#include <QScopeGuard>
+
 #include "preview/twiz.h"
 #include "runprogress.h"
 #include "statement/librarystate.h"
@@ -11,6 +12,7 @@
 #include "statement/subjectlistcursor.h"
 #include "statement/tempfile.h"
 #include "ui_tform1.h"
+#include "widgets/messages.h"
 #include "widgets/windowowner.h"
 
 void TForm1::BtnZestawienieClick()
@@ -18,10 +20,7 @@ void TForm1::BtnZestawienieClick()
     if (running_)
         return; // a click that reached the window while a run shows its progress
     running_ = true;
-    struct Done {
-        bool* flag;
-        ~Done() { *flag = false; }
-    } done { &running_ };
+    const auto done = qScopeGuard([this] { running_ = false; });
 
     zest::ui::RunGuarded(this, [this] {
         if (!EnsureConnected(true))
@@ -49,14 +48,10 @@ void TForm1::BtnZestawienieClick()
             // The grid catches up with the cursor once, when the run ends, instead of
             // scrolling through every subject.
             gridFollows_ = false;
-            struct Follow {
-                TForm1* form;
-                ~Follow()
-                {
-                    form->gridFollows_ = true;
-                    form->MoveGridToSubject(form->subjects_.Current());
-                }
-            } follow { this };
+            const auto follow = qScopeGuard([this] {
+                gridFollows_ = true;
+                MoveGridToSubject(subjects_.Current());
+            });
             try {
                 statementRun.Run(cursor, run, StatementFile, progress.Callback());
             } catch (const zest::RunCancelled&) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "database/namedparams.h"
+#include "database/sqltokens.h"
 
 using zest::fb::MapNamedParameters;
 using zest::fb::NamesEqual;
@@ -50,6 +51,31 @@ INSTANTIATE_TEST_SUITE_P(Cases, NamedParameterMapping,
         MappingCase { "MinusNotAComment", "select a-1 from t where b=:c-2", "select a-1 from t where b=?-2", { "c" } },
         MappingCase { "NameAtEnd", "where a=:idp", "where a=?", { "idp" } }),
     [](const testing::TestParamInfo<MappingCase>& info) { return std::string(info.param.name); });
+
+// The spans as "kind:text" pieces, so that a case reads as the split it expects.
+std::vector<std::string> Spans(std::string_view sql)
+{
+    std::vector<std::string> out;
+    for (std::size_t pos = 0; pos < sql.size();) {
+        const zest::fb::SqlSpan span = zest::fb::SqlSpanAt(sql, pos);
+        const char* kind = span.kind == zest::fb::SqlSpanKind::Text ? "T:"
+            : span.kind == zest::fb::SqlSpanKind::Quoted            ? "Q:"
+                                                                    : "C:";
+        out.push_back(kind + std::string(span.text));
+        pos += span.text.size();
+    }
+    return out;
+}
+
+TEST(SqlSpans, SplitTextQuotesAndCommentsCoveringEveryByte)
+{
+    using V = std::vector<std::string>;
+    EXPECT_EQ(Spans("a-1 'it''s' \"x\"\"y\" b"), (V { "T:a-1 ", "Q:'it''s'", "T: ", "Q:\"x\"\"y\"", "T: b" }));
+    EXPECT_EQ(Spans("a--c 'q'\n/*'*/b"), (V { "T:a", "C:--c 'q'", "T:\n", "C:/*'*/", "T:b" }));
+    EXPECT_EQ(Spans("a/*x"), (V { "T:a", "C:/*x" }));
+    EXPECT_EQ(Spans("'open -- not a comment"), (V { "Q:'open -- not a comment" }));
+    EXPECT_EQ(Spans("a/-b*/"), (V { "T:a/-b*/" }));
+}
 
 TEST(NamesEqual, IgnoresAsciiCaseOnlyAndIsSafeAboveAscii)
 {

@@ -1,6 +1,6 @@
 #include "cliargs.h"
 
-#include <charconv>
+#include "database/numbertext.h"
 
 namespace zest::cli
 {
@@ -53,16 +53,10 @@ namespace
 
 std::int32_t ParseInt(const std::string& name, const std::string& text)
 {
-    std::int32_t v = 0;
-    const char* b = text.data();
-    const char* e = text.data() + text.size();
-    // One optional sign: "+-5" is no number.
-    if (b != e && *b == '+' && (b + 1 == e || b[1] != '-'))
-        ++b;
-    auto [p, ec] = std::from_chars(b, e, v);
-    if (text.empty() || ec != std::errc() || p != e)
+    const auto value = fb::NumberFromText<std::int32_t>(text);
+    if (!value)
         throw UsageError(name + ": '" + text + "' is not a valid integer value");
-    return v;
+    return *value;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QPrinter>
+#include <QScopeGuard>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -25,8 +26,8 @@
 #include "richedit/oleriche.h"
 #include "statement/classmarks.h"
 #include "statement/errortext.h"
-#include "statement/session.h"
 #include "statement/librarystate.h"
+#include "statement/session.h"
 #include "statement/statementfile.h"
 #include "statement/tempfile.h"
 #include "statementjob.h"
@@ -220,10 +221,7 @@ void CopyStatement(const std::string& from, int fd, const std::string& name, cli
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         FailErrno("Cannot open file", from, errno);
-    struct CloseIn {
-        int fd;
-        ~CloseIn() { ::close(fd); }
-    } closeIn { in };
+    const auto closeIn = qScopeGuard([in] { ::close(in); });
     QStringDecoder dec("windows-1250");
     std::vector<char> chunk(1 << 16);
     for (;;) {

@@ -1,6 +1,5 @@
 // zestawienia-demo-register: writes a demo land register for trying the statements out.
 
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -9,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "database/numbertext.h"
+#include "database/scopeexit.h"
 #include "demoregister.h"
 
 namespace
@@ -30,15 +31,6 @@ struct Arguments {
     bool help = false;
 };
 
-template <typename T> std::optional<T> ParseNumber(std::string_view text)
-{
-    T value {};
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 // Throws std::invalid_argument with the message for the user.
 Arguments Parse(int argc, char** argv)
 {
@@ -56,7 +48,7 @@ Arguments Parse(int argc, char** argv)
         }
         if (arg == "--subjects") {
             const auto text = value();
-            const auto n = ParseNumber<int>(text);
+            const auto n = zest::fb::NumberFromText<int>(text);
             if (!n || *n < zest::demo::MinSubjects || *n > zest::demo::MaxSubjects)
                 throw std::invalid_argument("--subjects must be a whole number from "
                     + std::to_string(zest::demo::MinSubjects) + " to " + std::to_string(zest::demo::MaxSubjects)
@@ -64,7 +56,7 @@ Arguments Parse(int argc, char** argv)
             args.demo.subjects = *n;
         } else if (arg == "--seed") {
             const auto text = value();
-            const auto s = ParseNumber<std::uint64_t>(text);
+            const auto s = zest::fb::NumberFromText<std::uint64_t>(text);
             if (!s)
                 throw std::invalid_argument(
                     "--seed must be a non-negative whole number, not '" + std::string(text) + "'");
@@ -129,9 +121,7 @@ int main(int argc, char** argv)
     }
 
     // The embedded engine's threads end before the process does.
-    struct Shutdown {
-        ~Shutdown() { zest::fb::ShutdownClient(); }
-    } shutdown;
+    const zest::ScopeExit shutdown([] { zest::fb::ShutdownClient(); });
     bool created = false;
     try {
         const auto start = std::chrono::steady_clock::now();
