@@ -61,18 +61,21 @@ const std::string_view MemberInstitutionsHead
     = "select nsk, npe, RADR as idAD, NrLok as NRL from instytucje WHERE ID IN ";
 const std::string_view MemberListOrder = " order by ID";
 
-const std::string_view AddressQuery = "select\n"
-                                      " A.*,\n"
-                                      "P.NAZ as PCZ,\n"
-                                      "G.KRJ, G.WJD, G.PWJ,G.GMN, G.NRG,\n"
-                                      "U.NZS, U.NAZ as ULC,\n"
-                                      "M.NAZ as MSC\n"
-                                      "from ADRESY A\n"
-                                      "left join POCZTY_DIC P on A.ID_POCZ=P.ID\n"
-                                      "left join MIEJSCOWOSCI_DIC M on A.ID_MIEJ=M.ID\n"
-                                      "left join ULICE_DIC U on A.ID_ULIC=U.ID\n"
-                                      "left join GMINY_DIC G on A.ID_GMIN=G.ID\n"
-                                      "where A.ID=:PID";
+// The address statement up to its condition, shared with its read-ahead below.
+#define ZEST_ADDRESS_SELECT                                                                                            \
+    "select\n"                                                                                                         \
+    " A.*,\n"                                                                                                          \
+    "P.NAZ as PCZ,\n"                                                                                                  \
+    "G.KRJ, G.WJD, G.PWJ,G.GMN, G.NRG,\n"                                                                              \
+    "U.NZS, U.NAZ as ULC,\n"                                                                                           \
+    "M.NAZ as MSC\n"                                                                                                   \
+    "from ADRESY A\n"                                                                                                  \
+    "left join POCZTY_DIC P on A.ID_POCZ=P.ID\n"                                                                       \
+    "left join MIEJSCOWOSCI_DIC M on A.ID_MIEJ=M.ID\n"                                                                 \
+    "left join ULICE_DIC U on A.ID_ULIC=U.ID\n"                                                                        \
+    "left join GMINY_DIC G on A.ID_GMIN=G.ID\n"
+
+const std::string_view AddressQuery = ZEST_ADDRESS_SELECT "where A.ID=:PID";
 
 const std::string_view HoldingsQuery
     = "select  j.id_obr as OBREB, j.ijr as JEDNOSTKA, j.rgn as REGON, j.rwl \n"
@@ -126,17 +129,7 @@ const std::string_view BatchMemberPersonsQuery
     = "select id, nzw, pim, dim, oim, mim, RADR as idAD, NRL as NRL from OSOBY WHERE ID IN (%ids) order by id";
 const std::string_view BatchMemberInstitutionsQuery
     = "select id, nsk, npe, RADR as idAD, NrLok as NRL from instytucje WHERE ID IN (%ids) order by id";
-const std::string_view BatchAddressQuery = "select\n"
-                                           " A.*,\n"
-                                           "P.NAZ as PCZ,\n"
-                                           "G.KRJ, G.WJD, G.PWJ,G.GMN, G.NRG,\n"
-                                           "U.NZS, U.NAZ as ULC,\n"
-                                           "M.NAZ as MSC\n"
-                                           "from ADRESY A\n"
-                                           "left join POCZTY_DIC P on A.ID_POCZ=P.ID\n"
-                                           "left join MIEJSCOWOSCI_DIC M on A.ID_MIEJ=M.ID\n"
-                                           "left join ULICE_DIC U on A.ID_ULIC=U.ID\n"
-                                           "left join GMINY_DIC G on A.ID_GMIN=G.ID\n"
-                                           "where A.ID in (%ids)";
+const std::string_view BatchAddressQuery = ZEST_ADDRESS_SELECT "where A.ID in (%ids)";
+#undef ZEST_ADDRESS_SELECT
 
 } // namespace zest::reg
