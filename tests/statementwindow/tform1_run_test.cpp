@@ -8,8 +8,10 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sys/resource.h>
 
@@ -28,7 +30,8 @@ namespace
 {
 
 // A connected window over the sample register, every class marked, threshold 0, and a
-// private temporary directory to look into afterwards.
+// private temporary directory to look into afterwards, named in Polish so that messages
+// show it.
 class WindowRun : public testing::Test
 {
 protected:
@@ -36,7 +39,7 @@ protected:
     {
         reg = std::make_unique<TestRegister>("win-run");
         zest::test::InsertSampleRows(*reg);
-        tmp = zest::test::UniqueTempPath("win-run-tmp", "");
+        tmp = zest::test::UniqueTempPath("win-run-tmp-zażółć", "");
         fs::create_directories(tmp);
         savedTmp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
         setenv("TMPDIR", tmp.c_str(), 1);
@@ -154,7 +157,10 @@ TEST_F(WindowRun, FailuresLeaveNoTraceAndTheNextRunWorks)
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     ASSERT_EQ(boxes.boxes.size(), 2u);
+    // The path and the system's message, both shown as they read.
     EXPECT_NE(boxes.boxes[1].Text.indexOf(QString::fromStdString(tmp)), -1) << boxes.boxes[1].Text.toStdString();
+    EXPECT_NE(boxes.boxes[1].Text.indexOf(QString::fromUtf8(std::strerror(EFBIG))), -1)
+        << boxes.boxes[1].Text.toStdString();
     EXPECT_EQ(Preview(), kept);
     EXPECT_EQ(TempFiles(), 0);
     EXPECT_TRUE(zest::Library().Lines.empty());
