@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <type_traits>
 
 namespace zest::cp1250
 {
@@ -10,7 +11,6 @@ namespace zest::cp1250
 namespace
 {
 
-// The characters of the bytes 0x80 to 0xFF (0x00 to 0x7F are ASCII).
 constexpr std::array<char16_t, 128> High { {
     0x20AC,
     0x0081,
@@ -155,6 +155,14 @@ struct Reverse {
 };
 constexpr Reverse ReverseTable;
 
+constexpr std::array<char16_t, 256> AllChars()
+{
+    std::array<char16_t, 256> all {};
+    for (unsigned b = 0; b < 256; ++b)
+        all[b] = b < 0x80 ? char16_t(b) : High[b - 0x80];
+    return all;
+}
+
 constexpr char32_t Broken = 0xFFFFFFFF; // a sequence that is no character
 
 // Appends the byte of `c` to `out`; false when the code page has none.
@@ -220,13 +228,19 @@ char32_t NextUtf8(std::string_view text, std::size_t& i) noexcept
     return c;
 }
 
-template <class Next, class Text> std::optional<std::string> Encode(Text text, bool substitute, Next next)
+// ASCII is copied as it is; anything else goes through `next`.
+template <class Text, class Next> std::optional<std::string> Encode(Text text, bool substitute, Next next)
 {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();)
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<std::make_unsigned_t<typename Text::value_type>>(text[i]) < 0x80) {
+            out.push_back(static_cast<char>(text[i++]));
+            continue;
+        }
         if (!Append(out, next(text, i), substitute))
             return std::nullopt;
+    }
     return out;
 }
 
@@ -246,10 +260,7 @@ void AppendUtf8(std::string& out, char16_t c)
 
 } // namespace
 
-char16_t CharOf(unsigned char byte) noexcept
-{
-    return byte < 0x80 ? char16_t(byte) : High[byte - 0x80u];
-}
+const std::array<char16_t, 256> Chars = AllChars();
 
 int ByteOf(char32_t character) noexcept
 {
@@ -285,8 +296,12 @@ std::string ToUtf8(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
-    for (const char b : bytes)
-        AppendUtf8(out, CharOf(static_cast<unsigned char>(b)));
+    for (const char b : bytes) {
+        if (static_cast<unsigned char>(b) < 0x80)
+            out.push_back(b);
+        else
+            AppendUtf8(out, CharOf(static_cast<unsigned char>(b)));
+    }
     return out;
 }
 

@@ -5,6 +5,7 @@
 // writes the code page names what happens to a character the code page lacks: it becomes
 // the substitute '?', or the whole conversion is refused.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,10 +25,16 @@ inline constexpr RefusePolicy Refuse {};
 
 inline constexpr char SubstituteByte = '?';
 
+// The character of every byte.
+extern const std::array<char16_t, 256> Chars;
+
 // The character of a byte. Every byte has one: the five bytes the code page leaves
 // unassigned stand for the control characters of the same value, so that any bytes
 // come back unchanged.
-char16_t CharOf(unsigned char byte) noexcept;
+inline char16_t CharOf(unsigned char byte) noexcept
+{
+    return Chars[byte];
+}
 // The byte of a character, or -1 when the code page has none.
 int ByteOf(char32_t character) noexcept;
 
