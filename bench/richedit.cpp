@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QStringDecoder>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "richedit/oleriche.h"
+#include "widgets/wintext.h"
 
 namespace
 {
@@ -135,8 +135,8 @@ void Run(std::size_t megabytes, int reps)
             if (!file.open(QIODevice::ReadOnly))
                 throw std::runtime_error("Cannot read " + path.toStdString());
             const QByteArray bytes = file.readAll();
-            QStringDecoder decoder("windows-1250");
-            const QString decoded = decoder.decode(bytes);
+            const QString decoded
+                = zest::ui::FromWin1250(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
             read.Add(Ms(timer));
             readRss.Add((PeakKb() - before) / 1024.0);
             if (decoded.size() != bytes.size())

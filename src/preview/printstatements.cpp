@@ -57,7 +57,8 @@ QPageLayout DefaultPdfLayout()
 
 void PrintStatementsToPdf(richedit::TOLEEdit& rich, const QString& file, bool pageNumbers, const QPageLayout& layout)
 {
-    const auto cannotCreate = [&] { return std::runtime_error(ui::ToWin1250("Cannot create file " + file)); };
+    const auto cannotCreate
+        = [&] { return std::runtime_error(ui::ToWin1250("Cannot create file " + file, cp1250::Substitute)); };
     const QFileInfo target(file);
     QTemporaryFile temp(target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() + ".XXXXXX"));
     if (!temp.open())

@@ -17,10 +17,10 @@
 #include "preview/finddialog.h"
 #include "preview/printstatements.h"
 #include "richedit/oleriche.h"
+#include "ui_twiz.h"
 #include "widgets/messages.h"
 #include "widgets/windowowner.h"
 #include "widgets/wintext.h"
-#include "ui_twiz.h"
 
 using zest::preview::ButtonPicture;
 using zest::richedit::Position;
@@ -233,7 +233,7 @@ void Twiz::SaveText(const QString& path) const
     if (!file.open(QIODevice::WriteOnly)
         || file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
         || !file.commit())
-        throw std::runtime_error(zest::ui::ToWin1250("Cannot create file " + path));
+        throw std::runtime_error(zest::ui::ToWin1250("Cannot create file " + path, zest::cp1250::Substitute));
 }
 
 void Twiz::SpeedButton5Click()

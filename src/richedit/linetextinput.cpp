@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "widgets/messages.h"
+#include "widgets/wintext.h"
 
 namespace zest::richedit
 {
@@ -31,14 +32,7 @@ std::string ForeignBytes(QString text)
     text.replace(QChar::ParagraphSeparator, u'\n');
     text.replace(QChar::LineSeparator, u'\n');
     text.remove(QChar::ObjectReplacementCharacter);
-    std::string bytes;
-    if (EncodeCp1250(text, bytes))
-        return bytes;
-    bytes.clear();
-    std::string one;
-    for (const QChar c : text)
-        bytes.push_back(EncodeCp1250(QString(c), one) ? one[0] : '?');
-    return bytes;
+    return zest::ui::ToWin1250(text, cp1250::Substitute);
 }
 
 } // namespace
@@ -76,7 +70,7 @@ void LineTextWindow::Copy() const
     if (SelLength() == 0)
         return;
     auto* data = new QMimeData;
-    QString text = DecodeCp1250(StreamOut(true));
+    QString text = zest::ui::FromWin1250(StreamOut(true));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     data->setText(text);
     if (SelLength() == 1) {

@@ -11,6 +11,7 @@
 #include <climits>
 
 #include "richedit/pagerender.h"
+#include "widgets/wintext.h"
 
 namespace zest::richedit
 {
@@ -25,7 +26,7 @@ constexpr int Margin = 4;
 // take a blank cell.
 QString Shown(std::string_view bytes)
 {
-    QString text = DecodeCp1250(bytes);
+    QString text = zest::ui::FromWin1250(bytes);
     for (QChar& c : text) {
         if (c.unicode() < 0x20)
             c = u' ';
@@ -45,7 +46,7 @@ public:
     TextLine LineAt(Position pos) const override
     {
         const Position line = store_.LineOf(pos);
-        return { store_.LineStart(line), DecodeCp1250(store_.Line(line)) };
+        return { store_.LineStart(line), zest::ui::FromWin1250(store_.Line(line)) };
     }
     Position LongestLine() const override { return store_.LongestLine(); }
 

@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QFile>
 #include <QMenu>
-#include <QStringDecoder>
 #include <QVBoxLayout>
 #include <new>
 #include <stdexcept>
@@ -13,6 +12,7 @@
 #include "richedit/linetextwindow.h"
 #include "richedit/printpages.h"
 #include "widgets/messages.h"
+#include "widgets/wintext.h"
 
 namespace zest::richedit
 {
@@ -274,10 +274,10 @@ void TOLEEdit::LoadFromFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("Cannot open file " + path.toStdString());
+        throw std::runtime_error("Cannot open file " + ui::ToWin1250(path, cp1250::Substitute));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw std::runtime_error("Cannot open file " + path.toStdString());
+        throw std::runtime_error("Cannot open file " + ui::ToWin1250(path, cp1250::Substitute));
     if (window_->TextLimit() < LoadTextLimit)
         window_->SetTextLimit(LoadTextLimit);
     window_->StreamIn(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), StreamSelection);
@@ -288,17 +288,16 @@ void TOLEEdit::SaveToFile(const QString& path) const
     const std::string bytes = window_->StreamOut(StreamSelection);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw std::runtime_error("Cannot create file " + path.toStdString());
+        throw std::runtime_error("Cannot create file " + ui::ToWin1250(path, cp1250::Substitute));
     if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
         || !file.flush())
-        throw std::runtime_error("Cannot write file " + path.toStdString());
+        throw std::runtime_error("Cannot write file " + ui::ToWin1250(path, cp1250::Substitute));
 }
 
 QString TOLEEdit::Text() const
 {
     const std::string bytes = window_->StreamOut(false);
-    QStringDecoder decoder("windows-1250");
-    QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    QString text = ui::FromWin1250(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
 }

@@ -1,5 +1,7 @@
 #include "richedit/printdocument.h"
 
+#include "widgets/wintext.h"
+
 #include <QFile>
 #include <QPrinter>
 
@@ -26,7 +28,8 @@ PrintDocument::PrintDocument(const PrintTarget& target, bool newDocument, const 
     own_.emplace();
     if (!own_->begin(printer_)) {
         own_.reset();
-        throw PrintError("Cannot start printing on printer \"" + printer_->printerName().toStdString() + "\"");
+        throw PrintError(
+            "Cannot start printing on printer \"" + ui::ToWin1250(printer_->printerName(), cp1250::Substitute) + "\"");
     }
     painter_ = &*own_;
 }

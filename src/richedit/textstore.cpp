@@ -1,11 +1,12 @@
 // The byte store of the text window: normalised line ends, the line index, searching.
 #include "richedit/textstore.h"
 
-#include <QStringDecoder>
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <stdexcept>
+#include <optional>
+
+#include "widgets/wintext.h"
 
 namespace zest::richedit
 {
@@ -13,32 +14,19 @@ namespace zest::richedit
 namespace
 {
 
-// The Windows-1250 character of every byte, its lower-case byte and whether it belongs
-// to a word; and the byte of every character that has one. Built once from the codec.
+// The lower-case byte of every Windows-1250 byte and whether it belongs to a word.
 struct Cp1250Tables {
-    std::array<char16_t, 256> Chars {};
     std::array<unsigned char, 256> Fold {};
     std::array<unsigned char, 256> Same {};
     std::array<bool, 256> Word {};
-    std::vector<std::int16_t> Bytes = std::vector<std::int16_t>(0x10000, -1);
 
     Cp1250Tables()
     {
         for (int b = 0; b < 256; ++b) {
-            QStringDecoder decoder("windows-1250");
-            if (!decoder.isValid())
-                throw std::runtime_error("windows-1250 decoder unavailable");
-            const char byte = static_cast<char>(b);
-            const QString c = decoder.decode(QByteArrayView(&byte, 1));
-            Chars[b] = c.size() == 1 ? c.at(0).unicode() : char16_t(0xFFFD);
-            if (Bytes[Chars[b]] < 0)
-                Bytes[Chars[b]] = static_cast<std::int16_t>(b);
+            const QChar c(cp1250::CharOf(static_cast<unsigned char>(b)));
             Same[b] = static_cast<unsigned char>(b);
-            Word[b] = c.size() == 1 && (c.at(0).isLetterOrNumber() || c.at(0) == u'_');
-        }
-        for (int b = 0; b < 256; ++b) {
-            const char16_t lower = QChar(Chars[b]).toLower().unicode();
-            const std::int16_t folded = Bytes[lower];
+            Word[b] = c.isLetterOrNumber() || c == u'_';
+            const int folded = cp1250::ByteOf(c.toLower().unicode());
             Fold[b] = static_cast<unsigned char>(folded >= 0 ? folded : b);
         }
     }
@@ -84,30 +72,6 @@ void IndexBreaks(std::string_view bytes, TextStore::Pos base, std::vector<TextSt
 }
 
 } // namespace
-
-QString DecodeCp1250(std::string_view bytes)
-{
-    const auto& chars = Tables().Chars;
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    for (const char b : bytes)
-        *out++ = chars[static_cast<unsigned char>(b)];
-    return text;
-}
-
-bool EncodeCp1250(const QString& text, std::string& bytes)
-{
-    const auto& map = Tables().Bytes;
-    bytes.clear();
-    bytes.reserve(static_cast<std::size_t>(text.size()));
-    for (const QChar c : text) {
-        const std::int16_t b = map[c.unicode()];
-        if (b < 0)
-            return false;
-        bytes.push_back(static_cast<char>(b));
-    }
-    return true;
-}
 
 bool TextStore::IsWordByte(unsigned char byte) noexcept
 {
@@ -241,10 +205,10 @@ TextStore::Pos TextStore::Find(const QString& what, Pos from, Pos to, FindOption
     QString needle = what;
     needle.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     needle.replace(u'\r', u'\n');
-    std::string bytes;
-    if (!EncodeCp1250(needle, bytes))
+    const std::optional<std::string> bytes = ui::ToWin1250(needle, cp1250::Refuse);
+    if (!bytes)
         return -1;
-    return FindBytes(bytes, from, to, options);
+    return FindBytes(*bytes, from, to, options);
 }
 
 TextStore::Pos TextStore::FindBytes(std::string_view what, Pos from, Pos to, FindOptions options) const

@@ -74,9 +74,4 @@ private:
     mutable bool longestKnown_ = true;
 };
 
-// Windows-1250 bytes as text, and back. `Encode` fails (returns false) on a character
-// that Windows-1250 cannot write.
-QString DecodeCp1250(std::string_view bytes);
-bool EncodeCp1250(const QString& text, std::string& bytes);
-
 } // namespace zest::richedit

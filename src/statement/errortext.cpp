@@ -1,5 +1,8 @@
 #include "errortext.h"
 
+#include <cstring>
+
+#include "codepage.h"
 #include "database/dberror.h"
 
 namespace zest
@@ -11,6 +14,16 @@ std::string ErrorText(const std::exception& error)
     if (db && db->isConnectionLost())
         return std::string(ConnectionLostText) + "\n" + error.what();
     return error.what();
+}
+
+std::string PathText(std::string_view path)
+{
+    return cp1250::FromUtf8(path, cp1250::Substitute);
+}
+
+std::string SystemText(int error)
+{
+    return cp1250::FromUtf8(std::strerror(error), cp1250::Substitute);
 }
 
 } // namespace zest

@@ -1,8 +1,15 @@
 #pragma once
-// The text a front end shows for an error of a statement action (Windows-1250).
+// The text a front end shows for an error of a statement action.
+//
+// The one rule for error text: inside the program every error text (an exception's
+// what(), the text of a message) is Windows-1250, the code page of the register and of
+// the server's messages. Text of the system enters a message only through PathText and
+// SystemText below, converted where it is put in; the text is decoded once, at the edge:
+// the message box (zest::ui::ShowError) and each line on standard error.
 
 #include <exception>
 #include <string>
+#include <string_view>
 
 namespace zest
 {
@@ -14,5 +21,11 @@ inline constexpr const char* ConnectionLostText = "Po\xB3\xB9"
 // A lost connection (server restart, network cut) is said so first, with the server's
 // text below; any other error is its own message.
 std::string ErrorText(const std::exception& error);
+
+// A file name, as the file system keeps it (UTF-8), for an error text.
+std::string PathText(std::string_view path);
+// The system's message for an errno value (std::strerror, UTF-8 or ASCII), for an error
+// text.
+std::string SystemText(int error);
 
 } // namespace zest

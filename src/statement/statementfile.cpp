@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "errortext.h"
+
 namespace zest
 {
 
@@ -12,7 +14,7 @@ namespace
 {
 [[noreturn]] void Fail(const char* what, const std::string& path, int err)
 {
-    throw FileError(std::string(what) + " " + path + ": " + std::strerror(err));
+    throw FileError(std::string(what) + " " + PathText(path) + ": " + SystemText(err));
 }
 } // namespace
 
@@ -47,7 +49,7 @@ void StatementFile::WriteLines(const std::vector<std::string>& lines, std::size_
 {
     written = 0;
     if (fd_ < 0)
-        throw FileError("File not open: " + path_);
+        throw FileError("File not open: " + PathText(path_));
     // One write per statement, from buffers kept for the next one.
     std::string& block = block_;
     std::vector<std::size_t>& ends = ends_; // byte offset after each line

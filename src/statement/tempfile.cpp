@@ -2,11 +2,11 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <unistd.h>
 #include <vector>
 
+#include "errortext.h"
 #include "statementfile.h"
 
 namespace zest
@@ -56,7 +56,7 @@ std::string MakeTempFileName(const std::string& prefix)
             dir = cwd;
         }
     }
-    throw FileError("Cannot create a temporary file in " + dir + ": " + std::strerror(err));
+    throw FileError("Cannot create a temporary file in " + PathText(dir) + ": " + SystemText(err));
 }
 
 TempFileGuard::~TempFileGuard()
@@ -72,7 +72,7 @@ void TempFileGuard::Remove()
     const std::string path = path_;
     path_.clear();
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
-        throw FileError("Cannot delete file " + path + ": " + std::strerror(errno));
+        throw FileError("Cannot delete file " + PathText(path) + ": " + SystemText(errno));
 }
 
 } // namespace zest

@@ -5,20 +5,19 @@
 #include <QButtonGroup>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QStringEncoder>
 #include <initializer_list>
 #include <optional>
 #include <stdexcept>
 #include <vector>
 
 #include "classgridmodel.h"
-#include "widgets/messages.h"
 #include "preview/twiz.h"
 #include "statement/librarystate.h"
 #include "statement/subjectlistsql.h"
-#include "subjectlistmodel.h"
 #include "statement/threshold.h"
+#include "subjectlistmodel.h"
 #include "ui_tform1.h"
+#include "widgets/messages.h"
 #include "widgets/windowowner.h"
 #include "widgets/wintext.h"
 
@@ -73,20 +72,17 @@ private:
 
 // A bound of the name range as the register's Windows-1250 text. A character that the
 // code page does not have would reach the server as a substitute and silently search
-// for another name: such a bound is refused. The encoder is stateless, so that half a
-// character at the end (a lone high surrogate) is an error too and not silently held
-// back for text that never comes.
+// for another name: such a bound is refused, and so is half a character at the end (a
+// lone high surrogate).
 std::string RangeBound(const QString& text, const char* label)
 {
-    QStringEncoder encoder("windows-1250", QStringConverter::Flag::Stateless);
-    if (!encoder.isValid())
-        throw std::runtime_error("windows-1250 encoder unavailable");
-    const QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
+    std::optional<std::string> bytes = zest::ui::ToWin1250(text, zest::cp1250::Refuse);
+    if (!bytes)
         throw std::runtime_error(zest::ui::ToWin1250(
             QString::fromUtf8("Pole „%1” zawiera znak spoza strony kodowej Windows-1250; popraw zakres nazw.")
-                .arg(QString::fromUtf8(label))));
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+                .arg(QString::fromUtf8(label)),
+            zest::cp1250::Substitute));
+    return std::move(*bytes);
 }
 
 // Keys that type a character reach the grid's key-press handler; keys that only move
@@ -352,8 +348,10 @@ void TForm1::ozuKeyPress()
 
 void TForm1::sPowUZChange()
 {
-    zest::ui::RunGuarded(this,
-        [this] { zest::Library().Area.AreaThreshold = zest::ParseThreshold(zest::ui::ToWin1250(ui->sPowUZ->text())); });
+    zest::ui::RunGuarded(this, [this] {
+        zest::Library().Area.AreaThreshold
+            = zest::ParseThreshold(zest::ui::ToWin1250(ui->sPowUZ->text(), zest::cp1250::Substitute));
+    });
 }
 
 void TForm1::BtnPobierzOsobyClick()

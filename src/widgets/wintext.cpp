@@ -1,34 +1,36 @@
-// Windows-1250 conversions.
+// The QString adapters of the Windows-1250 codec.
 #include "wintext.h"
-
-#include <QStringDecoder>
-#include <QStringEncoder>
-#include <stdexcept>
 
 namespace zest::ui
 {
 
-QString FromWin1250(std::string_view bytes)
+namespace
 {
-    QStringDecoder decoder("windows-1250");
-    if (!decoder.isValid())
-        throw std::runtime_error("windows-1250 decoder unavailable");
-    return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+
+std::u16string_view Units(const QString& text)
+{
+    return { reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()) };
 }
 
-std::string ToWin1250(const QString& text)
+} // namespace
+
+QString FromWin1250(std::string_view bytes)
 {
-    // A character the code page lacks becomes the substitute '?'. Stateless, so that
-    // nothing is kept back for a next call; half a character at the end (a lone high
-    // surrogate) is still dropped by the encoder, and gets its substitute here.
-    QStringEncoder encoder("windows-1250", QStringConverter::Flag::Stateless);
-    if (!encoder.isValid())
-        throw std::runtime_error("windows-1250 encoder unavailable");
-    const QByteArray bytes = encoder.encode(text);
-    std::string out(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (!text.isEmpty() && text.back().isHighSurrogate())
-        out += '?';
-    return out;
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (const char b : bytes)
+        *out++ = cp1250::CharOf(static_cast<unsigned char>(b));
+    return text;
+}
+
+std::string ToWin1250(const QString& text, cp1250::SubstitutePolicy policy)
+{
+    return cp1250::FromUtf16(Units(text), policy);
+}
+
+std::optional<std::string> ToWin1250(const QString& text, cp1250::RefusePolicy policy)
+{
+    return cp1250::FromUtf16(Units(text), policy);
 }
 
 } // namespace zest::ui

@@ -7,8 +7,10 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <sys/resource.h>
@@ -31,7 +33,8 @@ namespace
 {
 
 // A connected window over the sample register, every class marked, threshold 0, and a
-// private temporary directory to look into afterwards.
+// private temporary directory to look into afterwards, named in Polish so that messages
+// show it.
 class WindowRun : public testing::Test
 {
 protected:
@@ -39,7 +42,7 @@ protected:
     {
         reg = std::make_unique<TestRegister>("win-run");
         zest::test::InsertSampleRows(*reg);
-        tmp = zest::test::UniqueTempPath("win-run-tmp", "");
+        tmp = zest::test::UniqueTempPath("win-run-tmp-zażółć", "");
         fs::create_directories(tmp);
         tmpdir.emplace("TMPDIR", tmp);
         form = std::make_unique<TForm1>();
@@ -153,7 +156,10 @@ TEST_F(WindowRun, FailuresLeaveNoTraceAndTheNextRunWorks)
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     ASSERT_EQ(boxes.boxes.size(), 2u);
+    // The path and the system's message, both shown as they read.
     EXPECT_NE(boxes.boxes[1].Text.indexOf(QString::fromStdString(tmp)), -1) << boxes.boxes[1].Text.toStdString();
+    EXPECT_NE(boxes.boxes[1].Text.indexOf(QString::fromUtf8(std::strerror(EFBIG))), -1)
+        << boxes.boxes[1].Text.toStdString();
     EXPECT_EQ(Preview(), kept);
     EXPECT_EQ(TempFiles(), 0);
     EXPECT_TRUE(zest::Library().Lines.empty());

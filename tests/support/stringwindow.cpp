@@ -1,9 +1,9 @@
 #include "stringwindow.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <algorithm>
 #include <stdexcept>
+
+#include "widgets/wintext.h"
 
 namespace zest::richedit::test
 {
@@ -29,8 +29,7 @@ void StringWindow::SetSelection(Position start, Position length)
 
 void StringWindow::StreamIn(std::string_view cp1250, bool selectionOnly)
 {
-    QStringDecoder decode("windows-1250");
-    QString in = decode(QByteArrayView(cp1250.data(), static_cast<qsizetype>(cp1250.size())));
+    QString in = ui::FromWin1250(cp1250);
     in.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (selectionOnly)
         text_.replace(selStart_, selLength_, in);
@@ -44,9 +43,7 @@ std::string StringWindow::StreamOut(bool selectionOnly) const
 {
     QString out = selectionOnly ? text_.mid(selStart_, selLength_) : text_;
     out.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    QStringEncoder encode("windows-1250");
-    const QByteArray bytes = encode(out);
-    return bytes.toStdString();
+    return ui::ToWin1250(out, cp1250::Substitute);
 }
 
 Position StringWindow::FindText(const QString& what, Position from, Position to, FindFlags flags) const

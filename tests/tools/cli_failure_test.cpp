@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <signal.h>
@@ -15,8 +17,8 @@
 #include <vector>
 
 #include "clirunner.h"
-#include "demoregister.h"
 #include "database/database.h"
+#include "demoregister.h"
 #include "tcpforwarder.h"
 #include "testregister.h"
 
@@ -114,6 +116,28 @@ TEST(CliFailure, DatabaseThatDoesNotExist)
     ScratchDir tmp, outDir;
     const CliResult r = RunCli(FullRun(tmp / "missing.fdb", outDir), TmpDir(tmp.path()));
     ExpectNoTrace(r, "missing.fdb", tmp, outDir);
+}
+
+// A Polish path and the system's message reach standard error as they read.
+TEST(CliFailure, PolishPathsReadOnStandardError)
+{
+    ScratchDir outDir;
+    const std::string missing = outDir / "zażółć/brak";
+    const std::string noEntry = std::string(": ") + std::strerror(ENOENT);
+    const struct {
+        std::vector<std::string> Args;
+        std::string Error;
+    } cases[] = {
+        { { "--output", missing + "/out.txt" }, "Cannot create file " + missing + "/out.txt" + noEntry },
+        { { "--password-file", missing + ".pw" }, "Cannot read password file " + missing + ".pw" + noEntry },
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args { "--database", outDir / "x.fdb" };
+        args.insert(args.end(), c.Args.begin(), c.Args.end());
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_EQ(r.err, "zestawienia-cli: " + c.Error + "\n");
+    }
 }
 
 TEST(CliFailure, UsageErrorsExitTwoWithTheHelpText)

@@ -7,6 +7,8 @@
 #include <iostream>
 #include <stdexcept>
 
+#include "statement/errortext.h"
+
 namespace zest::cli
 {
 
@@ -40,7 +42,8 @@ fb::Credentials ResolveCredentials(const Options& o, const Environment& environm
     } else if (!o.passwordFile.empty()) {
         std::ifstream in(o.passwordFile, std::ios::binary);
         if (!in)
-            throw std::runtime_error("Cannot read password file " + o.passwordFile + ": " + std::strerror(errno));
+            throw std::runtime_error(
+                "Cannot read password file " + PathText(o.passwordFile) + ": " + SystemText(errno));
         c.password = FirstLine(in);
     } else {
         c.password = environment("ISC_PASSWORD").value_or("masterkey");

@@ -6,8 +6,6 @@
 #include <QPrinter>
 #include <QScopeGuard>
 #include <QString>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <cerrno>
 #include <csignal>
@@ -25,6 +23,7 @@
 #include "preview/printstatements.h"
 #include "richedit/oleriche.h"
 #include "statement/classmarks.h"
+#include "statement/codepage.h"
 #include "statement/errortext.h"
 #include "statement/librarystate.h"
 #include "statement/session.h"
@@ -38,21 +37,23 @@ namespace
 {
 
 // Run-time failures with exit status 1 (database, file); usage errors give 2.
+// An argument's text as the register's Windows-1250; usage errors quote the argument as
+// it was typed.
 std::string ToCp1250(const std::string& utf8, const char* what)
 {
-    QStringEncoder enc("windows-1250", QStringConverter::Flag::Stateless);
-    const QString s = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    const QByteArray b = enc.encode(s);
-    if (enc.hasError())
+    std::optional<std::string> bytes = cp1250::FromUtf8(utf8, cp1250::Refuse);
+    if (!bytes)
         throw cli::UsageError(std::string(what) + ": '" + utf8 + "' has characters outside Windows-1250");
-    return b.toStdString();
+    return std::move(*bytes);
 }
 
-std::string ToUtf8(const std::string& cp1250)
+using cp1250::ToUtf8;
+
+// The standard error end of the rule for error text (statement/errortext.h): the text is
+// decoded from Windows-1250 here, once.
+void PrintError(const std::exception& error)
 {
-    QStringDecoder dec("windows-1250");
-    const QString s = dec.decode(QByteArrayView(cp1250.data(), static_cast<qsizetype>(cp1250.size())));
-    return s.toUtf8().toStdString();
+    std::fprintf(stderr, "zestawienia-cli: %s\n", ToUtf8(ErrorText(error)).c_str());
 }
 
 // Files that must not outlive a run ended by a termination signal: the statement file
@@ -109,7 +110,7 @@ private:
 
 [[noreturn]] void FailErrno(const std::string& what, const std::string& path, int err)
 {
-    throw FileError(what + " " + path + ": " + std::strerror(err));
+    throw FileError(what + " " + PathText(path) + ": " + SystemText(err));
 }
 
 void WriteAll(int fd, const char* data, std::size_t size, const std::string& name)
@@ -222,7 +223,6 @@ void CopyStatement(const std::string& from, int fd, const std::string& name, cli
     if (in < 0)
         FailErrno("Cannot open file", from, errno);
     const auto closeIn = qScopeGuard([in] { ::close(in); });
-    QStringDecoder dec("windows-1250");
     std::vector<char> chunk(1 << 16);
     for (;;) {
         const ssize_t n = ::read(in, chunk.data(), chunk.size());
@@ -234,8 +234,8 @@ void CopyStatement(const std::string& from, int fd, const std::string& name, cli
         if (n == 0)
             break;
         if (encoding == cli::Encoding::Utf8) {
-            const QByteArray utf8 = QString(dec.decode(QByteArrayView(chunk.data(), n))).toUtf8();
-            WriteAll(fd, utf8.constData(), static_cast<std::size_t>(utf8.size()), name);
+            const std::string utf8 = ToUtf8(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
+            WriteAll(fd, utf8.data(), utf8.size(), name);
         } else {
             WriteAll(fd, chunk.data(), static_cast<std::size_t>(n), name);
         }
@@ -267,7 +267,7 @@ void PrintPdf(const std::string& statementFile, OutputFile& pdf, bool pageNumber
     printer.setPageLayout(preview::DefaultPdfLayout());
     printer.setOutputFileName(QString::fromLocal8Bit(printPath.c_str()));
     if (!preview::PrintStatements(rich, printer, pageNumbers))
-        throw FileError("Cannot print " + pdf.path() + ": the margins leave no room for the text");
+        throw FileError("Cannot print " + PathText(pdf.path()) + ": the margins leave no room for the text");
 
     if (privateCopy) {
         CopyStatement(privateCopy->path(), pdf.fd(), pdf.path(), cli::Encoding::Cp1250);
@@ -447,15 +447,11 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "zestawienia-cli: %s\n\n%s", e.what(), cli::HelpText);
         return 2;
     } catch (const CredentialsError& e) {
-        std::fprintf(stderr, "zestawienia-cli: %s\n", ToUtf8(e.what()).c_str());
+        PrintError(e);
         return 2;
-    } catch (const fb::DatabaseError& e) {
-        // Server messages arrive in the connection's character set; a lost connection
-        // is said so first, as the window says it.
-        std::fprintf(stderr, "zestawienia-cli: %s\n", ToUtf8(ErrorText(e)).c_str());
-        return 1;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "zestawienia-cli: %s\n", e.what());
+        // A lost connection is said so first, as the window says it.
+        PrintError(e);
         return 1;
     }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "demonames.h"
+#include "statement/codepage.h"
 
 namespace zest::demo
 {
@@ -28,47 +29,10 @@ int DemoCounts::Total() const noexcept
 
 std::string Utf8ToWindows1250(std::string_view utf8)
 {
-    // Code point and byte of every Polish letter outside ASCII.
-    static constexpr std::array<std::pair<char32_t, unsigned char>, 18> letters { {
-        { U'ą', 0xB9 },
-        { U'ć', 0xE6 },
-        { U'ę', 0xEA },
-        { U'ł', 0xB3 },
-        { U'ń', 0xF1 },
-        { U'ó', 0xF3 },
-        { U'ś', 0x9C },
-        { U'ź', 0x9F },
-        { U'ż', 0xBF },
-        { U'Ą', 0xA5 },
-        { U'Ć', 0xC6 },
-        { U'Ę', 0xCA },
-        { U'Ł', 0xA3 },
-        { U'Ń', 0xD1 },
-        { U'Ó', 0xD3 },
-        { U'Ś', 0x8C },
-        { U'Ź', 0x8F },
-        { U'Ż', 0xAF },
-    } };
-    std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        if (lead < 0x80) {
-            out += static_cast<char>(lead);
-            ++i;
-            continue;
-        }
-        if ((lead & 0xE0) != 0xC0 || i + 1 >= utf8.size())
-            throw std::invalid_argument("demo text: not a Polish letter in UTF-8");
-        const auto cont = static_cast<unsigned char>(utf8[i + 1]);
-        const char32_t cp = (char32_t(lead & 0x1F) << 6) | char32_t(cont & 0x3F);
-        const auto it = std::find_if(letters.begin(), letters.end(), [cp](const auto& l) { return l.first == cp; });
-        if ((cont & 0xC0) != 0x80 || it == letters.end())
-            throw std::invalid_argument("demo text: not a Polish letter in UTF-8");
-        out += static_cast<char>(it->second);
-        i += 2;
-    }
-    return out;
+    std::optional<std::string> bytes = cp1250::FromUtf8(utf8, cp1250::Refuse);
+    if (!bytes)
+        throw std::invalid_argument("demo text: not Windows-1250 text in UTF-8");
+    return std::move(*bytes);
 }
 
 namespace

@@ -64,8 +64,8 @@ private:
     std::uint64_t state_;
 };
 
-// Converts UTF-8 text of ASCII and Polish letters to Windows-1250 bytes; throws
-// std::invalid_argument on anything else.
+// Converts UTF-8 text to Windows-1250 bytes; throws std::invalid_argument on a character
+// the code page lacks or on broken UTF-8.
 std::string Utf8ToWindows1250(std::string_view utf8);
 
 // Fills the tables of an empty register in one write transaction and commits.

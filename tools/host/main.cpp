@@ -12,20 +12,14 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
-#include <QStringDecoder>
 #include <QTimer>
 #include <cstdio>
 
 #include "plugin/exports.h"
+#include "widgets/wintext.h"
 
 namespace
 {
-
-QString FromWin1250(const char* text)
-{
-    QStringDecoder decoder("windows-1250");
-    return decoder.isValid() ? decoder.decode(QByteArrayView(text)) : QString::fromLatin1(text);
-}
 
 struct Plugin {
     QLibrary library;
@@ -92,14 +86,15 @@ int main(int argc, char* argv[])
     QMenu* menu = window.menuBar()->addMenu("Akcje");
 
     // The texts go to the plug-in as Windows-1250 bytes, as the register program keeps them.
-    QStringEncoder encoder("windows-1250");
-    const QByteArray database = encoder.encode(parser.value(databaseOpt));
-    const QByteArray user = encoder.encode(parser.value(userOpt));
-    const QByteArray password = encoder.encode(parser.value(passwordOpt));
-    const QByteArray role = encoder.encode(parser.value(roleOpt));
+    using zest::cp1250::Substitute;
+    const std::string database = zest::ui::ToWin1250(parser.value(databaseOpt), Substitute);
+    const std::string user = zest::ui::ToWin1250(parser.value(userOpt), Substitute);
+    const std::string password = zest::ui::ToWin1250(parser.value(passwordOpt), Substitute);
+    const std::string role = zest::ui::ToWin1250(parser.value(roleOpt), Substitute);
     const auto runAction
-        = [&] { plugin.analiza(0, database.constData(), user.constData(), password.constData(), role.constData(), 0); };
-    QObject::connect(menu->addAction(FromWin1250(caption ? caption : "")), &QAction::triggered, &window, runAction);
+        = [&] { plugin.analiza(0, database.c_str(), user.c_str(), password.c_str(), role.c_str(), 0); };
+    QObject::connect(
+        menu->addAction(zest::ui::FromWin1250(caption ? caption : "")), &QAction::triggered, &window, runAction);
 
     if (parser.isSet(openOpt))
         QTimer::singleShot(0, &window, runAction);
