@@ -132,4 +132,20 @@ const std::string_view BatchMemberInstitutionsQuery
 const std::string_view BatchAddressQuery = ZEST_ADDRESS_SELECT "where A.ID in (%ids)";
 #undef ZEST_ADDRESS_SELECT
 
+const std::string_view ListedIdsCondition = " and PODMIOTY.ID_PDM in ";
+const std::string_view SubjectKindsHead = "select ID_PDM, TYP from PODMIOTY where ID_PDM in ";
+
+// The share and its unit current, as the holdings statement counts them.
+#define ZEST_PRECINCT_SHARE(subject)                                                                                   \
+    "exists (select 1 from UDZIALY ud, JEDN_REJ j where ud.ID_PODM = " subject " and j.ID = ud.ID_JEDN"                \
+    " and j.ID_OBR = %d and j.STI in (0,1) and ud.STI in (0,1))"
+
+const std::string_view PrecinctShareCondition = " and " ZEST_PRECINCT_SHARE("PODMIOTY.ID_PDM");
+const std::string_view PersonPrecinctShareCondition
+    = " and (" ZEST_PRECINCT_SHARE("PODMIOTY.ID_PDM") " or exists (select 1 from MALZENSTWA m, PODMIOTY pm where "
+                                                      "(m.MAZ = OSOBY.ID or m.ZONA = OSOBY.ID) and pm.TYP = 'M' and "
+                                                      "pm.ID_OS = m.ID and " ZEST_PRECINCT_SHARE("pm.ID_PDM") "))";
+
+#undef ZEST_PRECINCT_SHARE
+
 } // namespace zest::reg

@@ -84,4 +84,16 @@ extern const std::string_view BatchMemberInstitutionsQuery;
 // Many addresses (ID the address).
 extern const std::string_view BatchAddressQuery;
 
+// Subjects named by id (a list of subjects given from outside the register): the list
+// head of their kind, then this condition and a parenthesised list of decimal ids.
+extern const std::string_view ListedIdsCondition; // " and PODMIOTY.ID_PDM in "
+// The kind of each listed subject: ID_PDM and TYP, followed by a parenthesised id list.
+extern const std::string_view SubjectKindsHead;
+// A list limited to subjects with a current share in a unit of one precinct, "%d" the
+// precinct's OBREBY.ID; a person counts also through a marriage of theirs, whose
+// holdings stand in the person's statement. Written after the list head's conditions;
+// the list then goes without its plan (the server plans the subqueries).
+extern const std::string_view PrecinctShareCondition;
+extern const std::string_view PersonPrecinctShareCondition;
+
 } // namespace zest::reg

@@ -78,7 +78,24 @@ std::string QuotedBound(std::string_view bound)
     return out;
 }
 
-std::string SubjectListSql(int kindIndex, std::string_view from, std::string_view to)
+std::string_view SubjectListHead(int kindIndex) noexcept
+{
+    if (kindIndex == PersonKindIndex)
+        return reg::PersonListHead;
+    return kindIndex == InstitutionKindIndex ? reg::InstitutionListHead : reg::GroupListHead;
+}
+
+std::string PrecinctCondition(int kindIndex, std::int32_t precinct)
+{
+    std::string sql(kindIndex == PersonKindIndex ? reg::PersonPrecinctShareCondition : reg::PrecinctShareCondition);
+    const std::string number = std::to_string(precinct);
+    for (std::size_t at = sql.find("%d"); at != std::string::npos; at = sql.find("%d", at + number.size()))
+        sql.replace(at, 2, number);
+    return sql;
+}
+
+std::string SubjectListSql(
+    int kindIndex, std::string_view from, std::string_view to, std::optional<std::int32_t> precinct)
 {
     auto condition = [](std::string& sql, std::string_view prefix, std::string_view bound) {
         sql += prefix;
@@ -86,29 +103,28 @@ std::string SubjectListSql(int kindIndex, std::string_view from, std::string_vie
         sql += reg::BoundClose;
     };
 
-    std::string sql;
+    std::string sql(SubjectListHead(kindIndex));
     if (kindIndex == PersonKindIndex) {
-        sql = reg::PersonListHead;
         condition(sql, reg::PersonFromPrefix, from);
         if (!to.empty())
             condition(sql, reg::PersonToPrefix, to);
-        sql += reg::PersonListPlan;
-        sql += reg::PersonListOrder;
-        return sql;
-    }
-
-    const bool institutions = kindIndex == InstitutionKindIndex;
-    sql = institutions ? reg::InstitutionListHead : reg::GroupListHead;
-    if (!from.empty())
-        condition(sql, reg::NameFromPrefix, from);
-    if (!to.empty())
-        condition(sql, reg::NameToPrefix, to);
-    if (institutions) {
-        sql += reg::InstitutionListPlan;
-        sql += reg::InstitutionListOrder;
     } else {
-        sql += reg::GroupListOrder;
+        if (!from.empty())
+            condition(sql, reg::NameFromPrefix, from);
+        if (!to.empty())
+            condition(sql, reg::NameToPrefix, to);
     }
+    if (precinct)
+        sql += PrecinctCondition(kindIndex, *precinct);
+    else if (kindIndex == PersonKindIndex)
+        sql += reg::PersonListPlan;
+    else if (kindIndex == InstitutionKindIndex)
+        sql += reg::InstitutionListPlan;
+
+    if (kindIndex == PersonKindIndex)
+        sql += reg::PersonListOrder;
+    else
+        sql += kindIndex == InstitutionKindIndex ? reg::InstitutionListOrder : reg::GroupListOrder;
     return sql;
 }
 

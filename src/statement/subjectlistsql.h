@@ -3,7 +3,9 @@
 // optional name range, and how such a statement is prepared on a register whose indexes
 // do not fit the plan written into it.
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,8 +26,18 @@ std::string QuotedBound(std::string_view bound);
 
 // The list statement for the kind and range. Persons always carry the lower surname
 // bound (an empty one leaves out persons without a surname); the upper bound and both
-// bounds of the other kinds are written only when not empty.
-std::string SubjectListSql(int kindIndex, std::string_view from, std::string_view to);
+// bounds of the other kinds are written only when not empty. With a precinct, only
+// subjects with a current share in a unit of that precinct (a person also through a
+// marriage), and no plan.
+std::string SubjectListSql(
+    int kindIndex, std::string_view from, std::string_view to, std::optional<std::int32_t> precinct = {});
+
+// The list statement's head for the kind (its select list and join, no range, plan or
+// order): the rows of subjects named from outside the list (ListedSubjects).
+std::string_view SubjectListHead(int kindIndex) noexcept;
+
+// The precinct condition for the kind.
+std::string PrecinctCondition(int kindIndex, std::int32_t precinct);
 
 // The statement without its PLAN clauses: from the keyword PLAN (any case, outside
 // quotes and comments) up to the parenthesis that closes the plan's first one.
