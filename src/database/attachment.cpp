@@ -2,6 +2,9 @@
 // runs outside any cursor.
 
 #include <algorithm>
+#include <clocale>
+#include <cstring>
+#include <langinfo.h>
 #include <sys/stat.h>
 
 #include "clientstatus.h"
@@ -172,6 +175,8 @@ void Database::Open()
     dpb += static_cast<char>(isc_dpb_sql_dialect);
     dpb += static_cast<char>(1);
     dpb += static_cast<char>(3);
+    dpb += static_cast<char>(isc_dpb_utf8_filename);
+    dpb += static_cast<char>(0);
 
     if (DatabaseName.size() > 32000)
         throw UsageError("database name too long");
@@ -241,6 +246,14 @@ std::string ClientVersion()
     char buf[128] = {};
     isc_get_client_version(buf);
     return buf;
+}
+
+void UseUtf8FileNames() noexcept
+{
+    std::setlocale(LC_CTYPE, "");
+    const char* codeset = nl_langinfo(CODESET);
+    if (codeset == nullptr || (std::strcmp(codeset, "UTF-8") != 0 && std::strcmp(codeset, "utf8") != 0))
+        std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
 } // namespace zest::fb

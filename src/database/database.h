@@ -59,7 +59,8 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    // The database path or connection string ("host:path" for a server).
+    // The database path or connection string ("host:path" for a server), in UTF-8: it
+    // goes to the client as UTF-8 whatever the process's locale.
     std::string DatabaseName;
     // The connection's parameter list, one "name=value" per entry; the names the
     // attachment understands are user_name, lc_ctype, password, sql_role_name and
@@ -233,5 +234,11 @@ std::string ClientVersion();
 // process exits; every attachment must be closed by then. For tools, not for the plug-in,
 // whose host may hold attachments of its own.
 void ShutdownClient() noexcept;
+
+// The client converts file names between UTF-8 and the character set of the process's
+// LC_CTYPE. A program that never set its locale runs in "C", where no name with a
+// Polish letter converts; a tool calls this first: the environment's LC_CTYPE, or
+// C.UTF-8 when that is not a UTF-8 one. Not for the plug-in: the locale is its host's.
+void UseUtf8FileNames() noexcept;
 
 } // namespace zest::fb

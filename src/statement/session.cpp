@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "codepage.h"
 #include "register/catalogue.h"
 
 namespace zest
@@ -52,8 +53,13 @@ void CheckCredentials(const fb::Credentials& c)
 
 bool StatementSession::Matches(std::string_view database, std::string_view user, std::string_view password) const
 {
+    return Connected() && SameLogin(database, user, password);
+}
+
+bool StatementSession::SameLogin(std::string_view database, std::string_view user, std::string_view password) const
+{
     const std::optional<fb::Credentials>& c = IBDatabase1.credentials();
-    return Connected() && c && IBDatabase1.DatabaseName == database && c->user == user && c->password == password;
+    return c && IBDatabase1.DatabaseName == cp1250::ToUtf8(database) && c->user == user && c->password == password;
 }
 
 void StatementSession::SetConnectionParams(
@@ -61,7 +67,7 @@ void StatementSession::SetConnectionParams(
 {
     fb::Credentials c { std::string(user), std::string(password), std::string(role) };
     CheckCredentials(c);
-    IBDatabase1.DatabaseName = std::string(database);
+    IBDatabase1.DatabaseName = cp1250::ToUtf8(database);
     IBDatabase1.Params = { "lc_ctype=WIN1250" };
     IBDatabase1.SetCredentials(std::move(c));
 }

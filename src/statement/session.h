@@ -37,8 +37,11 @@ public:
     // The open connection serves these credentials: connected and usable, and the
     // database name, user name and password equal byte for byte. The role is not compared.
     bool Matches(std::string_view database, std::string_view user, std::string_view password) const;
+    // The same, connected or not.
+    bool SameLogin(std::string_view database, std::string_view user, std::string_view password) const;
 
-    // The database name and the credentials, with the character set WIN1250. Throws
+    // The database name (Windows-1250, as every text of the host; the attachment gets it
+    // in UTF-8) and the credentials, with the character set WIN1250. Throws
     // CredentialsError (and keeps what it had) when a field holds a control character.
     // Call only while disconnected.
     void SetConnectionParams(

@@ -229,9 +229,7 @@ void TForm1::OpenRegister(
         return;
     // The same register and login, its connection lost (or never made): connected again
     // as the buttons do it, with the user's marks kept.
-    const std::optional<zest::fb::Credentials>& held = session_->IBDatabase1.credentials();
-    const bool again
-        = held && session_->IBDatabase1.DatabaseName == database && held->user == user && held->password == password;
+    const bool again = session_->SameLogin(database, user, password);
     Disconnect();
     try {
         session_->SetConnectionParams(database, user, password, role);
@@ -276,7 +274,7 @@ void TForm1::ConnectDatabase()
         session_->Connect();
     } catch (const std::exception&) {
         zest::ui::ShowMessageBox(this,
-            QString::fromUtf8("Połączenie z bazą ") + zest::ui::FromWin1250(session_->IBDatabase1.DatabaseName),
+            QString::fromUtf8("Połączenie z bazą ") + QString::fromStdString(session_->IBDatabase1.DatabaseName),
             QString::fromUtf8("Wystąpił błąd przy połączeniu"), zest::ui::MessageIcon::None);
     }
     if (!session_->Connected())

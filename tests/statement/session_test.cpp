@@ -1,6 +1,9 @@
 // The statement window's connection and start-up loads, on an embedded register.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "statement/codepage.h"
 #include "statement/session.h"
 #include "testregister.h"
 
@@ -131,6 +134,26 @@ TEST_F(SessionTest, MatchesComparesDatabaseUserAndPasswordOnly)
     EXPECT_FALSE(session.Matches(r.path() + " ", "SYSDBA", "x"));
     session.Disconnect();
     EXPECT_FALSE(session.Matches(r.path(), "SYSDBA", "x"));
+}
+
+// The client takes the locale for file names at its first use, as a tool sets it first.
+const bool utf8FileNames = (zest::fb::UseUtf8FileNames(), true);
+
+// The host names the register in Windows-1250; the file's name on disk is UTF-8.
+TEST_F(SessionTest, OpensARegisterWhosePathHasPolishLetters)
+{
+    ASSERT_TRUE(utf8FileNames);
+    TestRegister r("session-polish");
+    const std::filesystem::path dir = zest::test::UniqueTempPath("za\u017C\u00F3\u0142\u0107", "");
+    std::filesystem::create_directory(dir);
+    const std::string utf8 = (dir / "rejestr-\u0141\u00F3d\u017A.fdb").string();
+    std::filesystem::copy_file(r.path(), utf8);
+    const std::string cp1250 = *zest::cp1250::FromUtf8(utf8, zest::cp1250::Refuse);
+    session.SetConnectionParams(cp1250, "SYSDBA", "x", "");
+    session.Connect();
+    EXPECT_TRUE(session.Matches(cp1250, "SYSDBA", "x"));
+    session.Disconnect();
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(SessionTest, MissingTableFailsTheLoadsAfterConnecting)

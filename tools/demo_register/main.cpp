@@ -91,6 +91,7 @@ bool IsServerPath(const std::string& path)
 
 int main(int argc, char** argv)
 {
+    zest::fb::UseUtf8FileNames();
     Arguments args;
     try {
         args = Parse(argc, argv);
