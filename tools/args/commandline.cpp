@@ -61,7 +61,7 @@ std::optional<Refusal> Parse(QCommandLineParser& parser, const std::vector<std::
         refusal = Refusal { Refusal::Unknown, a, a };
         const std::size_t eq = a.find('=');
         // A known option refused with "=value" is a switch: the others take the value.
-        if (a.starts_with("--") && eq != std::string::npos
+        if (a.starts_with("--") && eq != std::string::npos && eq > 2
             && parser.parse({ qtArgs.front(), ToParser(a.substr(0, eq)), Filler }))
             refusal = Refusal { Refusal::TakesNoValue, a, a.substr(0, eq) };
     }
