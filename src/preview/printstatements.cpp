@@ -1,18 +1,17 @@
 #include "preview/printstatements.h"
 
-#include <QDir>
+#include <QByteArray>
 #include <QFile>
-#include <QFileInfo>
 #include <QPageSize>
 #include <QPrinter>
-#include <QTemporaryFile>
 #include <cstdint>
-#include <filesystem>
+#include <optional>
 #include <stdexcept>
-#include <system_error>
 
 #include "richedit/oleriche.h"
 #include "richedit/printpages.h"
+#include "statement/atomicfile.h"
+#include "statement/statementfile.h"
 #include "widgets/wintext.h"
 
 namespace zest::preview
@@ -57,37 +56,25 @@ QPageLayout DefaultPdfLayout()
 
 void PrintStatementsToPdf(richedit::TOLEEdit& rich, const QString& file, bool pageNumbers, const QPageLayout& layout)
 {
-    const auto cannotCreate
-        = [&] { return std::runtime_error(ui::ToWin1250("Cannot create file " + file, cp1250::Substitute)); };
-    const QFileInfo target(file);
-    QTemporaryFile temp(target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() + ".XXXXXX"));
-    if (!temp.open())
-        throw cannotCreate();
-    temp.close();
-
+    // The printer opens the file by name: the atomic file's new one, or the target
+    // itself when that is a pipe or a device.
+    std::optional<AtomicFile> pdf;
+    try {
+        pdf.emplace(QFile::encodeName(file).toStdString());
+    } catch (const FileError&) {
+        throw std::runtime_error(ui::ToWin1250("Cannot create file " + file, cp1250::Substitute));
+    }
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setPageLayout(layout);
-    printer.setOutputFileName(temp.fileName());
+    printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdf->writePath())));
     if (!PrintStatements(rich, printer, pageNumbers))
         throw richedit::PrintError("The margins leave no room for the text on the page");
-
-    // A new file gets the permissions a file made by the user would get; one that is
-    // replaced keeps its own.
-    std::error_code error;
-    const std::filesystem::path from = QFile::encodeName(temp.fileName()).toStdString();
-    const std::filesystem::path to = QFile::encodeName(target.absoluteFilePath()).toStdString();
-    const auto status = std::filesystem::status(to, error);
-    if (!error && std::filesystem::is_regular_file(status))
-        std::filesystem::permissions(from, status.permissions(), error);
-    else
-        QFile::setPermissions(temp.fileName(),
-            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup
-                | QFile::ReadOther);
-    std::filesystem::rename(from, to, error);
-    if (error)
-        throw cannotCreate();
-    temp.setAutoRemove(false);
+    try {
+        pdf->Commit();
+    } catch (const FileError&) {
+        throw std::runtime_error(ui::ToWin1250("Cannot create file " + file, cp1250::Substitute));
+    }
 }
 
 } // namespace zest::preview

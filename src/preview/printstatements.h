@@ -32,9 +32,9 @@ void SetUpStatementControl(richedit::TOLEEdit& rich);
 bool PrintStatements(richedit::TOLEEdit& rich, QPrinter& printer, bool pageNumbers);
 
 // Prints as above into a PDF file with the given page layout. The file appears only
-// when the print is whole: the pages go to a new file next to it, which then replaces
-// it. Throws "Cannot create file %s" when that file cannot be made, and a
-// richedit::PrintError when some page had no room (nothing is written then).
+// when the print is whole (statement/atomicfile.h). Throws "Cannot create file %s" when
+// that file cannot be made, and a richedit::PrintError when some page had no room
+// (nothing is written then).
 void PrintStatementsToPdf(richedit::TOLEEdit& rich, const QString& file, bool pageNumbers, const QPageLayout& layout);
 
 // A4 portrait without printer margins of its own, the layout the PDF files get.

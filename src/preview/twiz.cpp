@@ -4,12 +4,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QToolButton>
 #include <stdexcept>
 
@@ -17,6 +17,8 @@
 #include "preview/finddialog.h"
 #include "preview/printstatements.h"
 #include "richedit/oleriche.h"
+#include "statement/atomicfile.h"
+#include "statement/statementfile.h"
 #include "ui_twiz.h"
 #include "widgets/messages.h"
 #include "widgets/windowowner.h"
@@ -229,11 +231,14 @@ void Twiz::FindNext()
 void Twiz::SaveText(const QString& path) const
 {
     const std::string bytes = Text();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
-        || !file.commit())
+    try {
+        zest::AtomicFile file(QFile::encodeName(path).toStdString());
+        file.Write(bytes);
+        file.Commit();
+    } catch (const zest::FileError&) {
+        // The save's one message, whatever the reason.
         throw std::runtime_error(zest::ui::ToWin1250("Cannot create file " + path, zest::cp1250::Substitute));
+    }
 }
 
 void Twiz::SpeedButton5Click()

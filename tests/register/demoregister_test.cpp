@@ -285,6 +285,7 @@ TEST(DemoRegisterTool, UsageErrors)
         path + " --subjects 12x",
         path + " --seed -1",
         path + " --colour",
+        path + " --force=yes",
         path + " " + path,
     };
     for (const auto& args : wrong)

@@ -1,5 +1,13 @@
 #include "cliargs.h"
 
+#include <QCommandLineParser>
+#include <algorithm>
+#include <initializer_list>
+#include <map>
+#include <stdexcept>
+#include <utility>
+
+#include "commandline.h"
 #include "database/numbertext.h"
 
 namespace zest::cli
@@ -59,130 +67,127 @@ std::int32_t ParseInt(const std::string& name, const std::string& text)
     return *value;
 }
 
+std::string FileName(const std::string& name, const std::string& text)
+{
+    if (text.empty())
+        throw UsageError(name + " needs a file name");
+    return text;
+}
+
+// The value of one of the `words`; the message lists the first spelling of each value.
+template <typename T>
+T OneOf(const std::string& name, const std::string& text, std::initializer_list<std::pair<const char*, T>> words)
+{
+    std::string list;
+    for (auto w = words.begin(); w != words.end(); ++w) {
+        if (text == w->first)
+            return w->second;
+        if (std::find_if(words.begin(), w, [&](const auto& earlier) { return earlier.second == w->second; }) == w)
+            list += (list.empty() ? "" : ", ") + std::string(w->first);
+    }
+    throw UsageError(name + ": '" + text + "' is not one of " + list);
+}
+
+// Every option: its name, the name of its value (none for a switch) and where it goes.
+// The options are read in the order given, so the last of a repeated one counts.
+struct OptionRule {
+    const char* name;
+    const char* valueName;
+    void (*read)(Options&, const std::string& name, const std::string& value);
+    const char* shortName = nullptr;
+};
+
+const OptionRule Rules[] = {
+    { "help", nullptr, [](Options& o, const std::string&, const std::string&) { o.help = true; }, "h" },
+    { "database", "DB", [](Options& o, const std::string&, const std::string& v) { o.database = v; } },
+    { "user", "U", [](Options& o, const std::string&, const std::string& v) { o.user = v; } },
+    { "password", "P", [](Options& o, const std::string&, const std::string& v) { o.password = v; } },
+    { "password-file", "FILE",
+        [](Options& o, const std::string& n, const std::string& v) { o.passwordFile = FileName(n, v); } },
+    { "role", "R", [](Options& o, const std::string&, const std::string& v) { o.role = v; } },
+    { "kind", "K",
+        [](Options& o, const std::string& n, const std::string& v) {
+            o.kind = OneOf<int>(n, v, { { "fizyczne", 0 }, { "instytucje", 1 }, { "grupowe", 2 } });
+        } },
+    { "from", "TEXT", [](Options& o, const std::string&, const std::string& v) { o.from = v; } },
+    { "to", "TEXT", [](Options& o, const std::string&, const std::string& v) { o.to = v; } },
+    { "subject", "ID_PDM", [](Options& o, const std::string& n, const std::string& v) { o.subject = ParseInt(n, v); } },
+    { "threshold", "N", [](Options& o, const std::string& n, const std::string& v) { o.threshold = ParseInt(n, v); } },
+    { "marks", "M",
+        [](Options& o, const std::string& n, const std::string& v) {
+            o.marks
+                = OneOf<Marks>(n, v, { { "default", Marks::Default }, { "all", Marks::All }, { "none", Marks::None } });
+        } },
+    { "toggle", "OZU/OZK/OFU",
+        [](Options& o, const std::string&, const std::string& v) {
+            SplitToggle(v);
+            o.toggles.push_back(v);
+        } },
+    { "no-paging", nullptr, [](Options& o, const std::string&, const std::string&) { o.noPaging = true; } },
+    { "training", nullptr, [](Options& o, const std::string&, const std::string&) { o.training = true; } },
+    { "only-husband", nullptr, [](Options& o, const std::string&, const std::string&) { o.onlyHusband = true; } },
+    { "only-women", nullptr, [](Options& o, const std::string&, const std::string&) { o.onlyWomen = true; } },
+    { "output", "FILE", [](Options& o, const std::string& n, const std::string& v) { o.output = FileName(n, v); } },
+    { "encoding", "E",
+        [](Options& o, const std::string& n, const std::string& v) {
+            o.encoding = OneOf<Encoding>(
+                n, v, { { "cp1250", Encoding::Cp1250 }, { "utf-8", Encoding::Utf8 }, { "utf8", Encoding::Utf8 } });
+        } },
+    { "summary-csv", "FILE",
+        [](Options& o, const std::string& n, const std::string& v) { o.summaryCsv = FileName(n, v); } },
+    { "progress", nullptr, [](Options& o, const std::string&, const std::string&) { o.progress = true; } },
+    { "pdf", "FILE", [](Options& o, const std::string& n, const std::string& v) { o.pdf = FileName(n, v); } },
+    { "page-numbers", nullptr, [](Options& o, const std::string&, const std::string&) { o.pageNumbers = true; } },
+    { "read-ahead", "N",
+        [](Options& o, const std::string& n, const std::string& v) {
+            o.readAhead = ParseInt(n, v);
+            if (o.readAhead < 0)
+                throw UsageError(n + ": '" + std::to_string(o.readAhead) + "' is below 0");
+        } },
+};
+
+const OptionRule& RuleOf(const QString& name)
+{
+    for (const OptionRule& rule : Rules)
+        if (name == QLatin1String(rule.name) || (rule.shortName && name == QLatin1String(rule.shortName)))
+            return rule;
+    throw std::logic_error("no rule for the option " + name.toStdString());
+}
+
 } // namespace
 
 Options ParseArguments(const std::vector<std::string>& args)
 {
-    Options o;
-    bool haveDatabase = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string a = args[i];
-        std::string value;
-        bool inlineValue = false;
-        if (a.rfind("--", 0) == 0) {
-            const std::size_t eq = a.find('=');
-            if (eq != std::string::npos) {
-                value = a.substr(eq + 1);
-                a = a.substr(0, eq);
-                inlineValue = true;
-            }
-        }
-        auto next = [&]() -> std::string {
-            if (inlineValue)
-                return value;
-            if (i + 1 >= args.size())
-                throw UsageError(a + " needs a value");
-            return args[++i];
-        };
-        auto flag = [&]() {
-            if (inlineValue)
-                throw UsageError(a + " takes no value");
-        };
-        if (a == "--help" || a == "-h") {
-            flag();
-            o.help = true;
-        } else if (a == "--database") {
-            o.database = next();
-            haveDatabase = true;
-        } else if (a == "--user") {
-            o.user = next();
-        } else if (a == "--password") {
-            o.password = next();
-        } else if (a == "--password-file") {
-            o.passwordFile = next();
-            if (o.passwordFile.empty())
-                throw UsageError("--password-file needs a file name");
-        } else if (a == "--role") {
-            o.role = next();
-        } else if (a == "--kind") {
-            const std::string k = next();
-            if (k == "fizyczne")
-                o.kind = 0;
-            else if (k == "instytucje")
-                o.kind = 1;
-            else if (k == "grupowe")
-                o.kind = 2;
-            else
-                throw UsageError("--kind: '" + k + "' is not one of fizyczne, instytucje, grupowe");
-        } else if (a == "--from") {
-            o.from = next();
-        } else if (a == "--to") {
-            o.to = next();
-        } else if (a == "--subject") {
-            o.subject = ParseInt(a, next());
-        } else if (a == "--read-ahead") {
-            o.readAhead = ParseInt(a, next());
-            if (o.readAhead < 0)
-                throw UsageError("--read-ahead: '" + std::to_string(o.readAhead) + "' is below 0");
-        } else if (a == "--threshold") {
-            o.threshold = ParseInt(a, next());
-        } else if (a == "--marks") {
-            const std::string m = next();
-            if (m == "default")
-                o.marks = Marks::Default;
-            else if (m == "all")
-                o.marks = Marks::All;
-            else if (m == "none")
-                o.marks = Marks::None;
-            else
-                throw UsageError("--marks: '" + m + "' is not one of default, all, none");
-        } else if (a == "--toggle") {
-            const std::string t = next();
-            SplitToggle(t);
-            o.toggles.push_back(t);
-        } else if (a == "--no-paging") {
-            flag();
-            o.noPaging = true;
-        } else if (a == "--training") {
-            flag();
-            o.training = true;
-        } else if (a == "--only-husband") {
-            flag();
-            o.onlyHusband = true;
-        } else if (a == "--only-women") {
-            flag();
-            o.onlyWomen = true;
-        } else if (a == "--output") {
-            o.output = next();
-            if (o.output.empty())
-                throw UsageError("--output needs a file name");
-        } else if (a == "--encoding") {
-            const std::string e = next();
-            if (e == "cp1250")
-                o.encoding = Encoding::Cp1250;
-            else if (e == "utf-8" || e == "utf8")
-                o.encoding = Encoding::Utf8;
-            else
-                throw UsageError("--encoding: '" + e + "' is not one of cp1250, utf-8");
-        } else if (a == "--summary-csv") {
-            o.summaryCsv = next();
-            if (o.summaryCsv.empty())
-                throw UsageError("--summary-csv needs a file name");
-        } else if (a == "--pdf") {
-            o.pdf = next();
-            if (o.pdf.empty())
-                throw UsageError("--pdf needs a file name");
-        } else if (a == "--page-numbers") {
-            flag();
-            o.pageNumbers = true;
-        } else if (a == "--progress") {
-            flag();
-            o.progress = true;
-        } else {
-            throw UsageError("unknown argument: " + args[i]);
+    QCommandLineParser parser;
+    for (const OptionRule& rule : Rules) {
+        QStringList names { QString::fromLatin1(rule.name) };
+        if (rule.shortName)
+            names.prepend(QString::fromLatin1(rule.shortName));
+        parser.addOption(rule.valueName ? QCommandLineOption(names, {}, QString::fromLatin1(rule.valueName))
+                                        : QCommandLineOption(names));
+    }
+    if (const auto refusal = tools::Parse(parser, args, false)) {
+        switch (refusal->kind) {
+        case tools::Refusal::NeedsValue:
+            throw UsageError(refusal->option + " needs a value");
+        case tools::Refusal::TakesNoValue:
+            throw UsageError(refusal->option + " takes no value");
+        case tools::Refusal::Unknown:
+            throw UsageError("unknown argument: " + refusal->argument);
         }
     }
-    if (!o.help && (!haveDatabase || o.database.empty()))
+
+    // Each option in the order given, with its next value.
+    Options o;
+    std::map<QString, qsizetype> used;
+    for (const QString& found : parser.optionNames()) {
+        const OptionRule& rule = RuleOf(found);
+        std::string value;
+        if (rule.valueName)
+            value = tools::FromParser(parser.values(found).at(used[found]++));
+        rule.read(o, std::string("--") + rule.name, value);
+    }
+    if (!o.help && o.database.empty())
         throw UsageError("--database is required");
     if (o.password && !o.passwordFile.empty() && !o.help)
         throw UsageError("--password and --password-file exclude each other");

@@ -10,11 +10,10 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -22,6 +21,7 @@
 #include "credentials.h"
 #include "preview/printstatements.h"
 #include "richedit/oleriche.h"
+#include "statement/atomicfile.h"
 #include "statement/classmarks.h"
 #include "statement/codepage.h"
 #include "statement/errortext.h"
@@ -57,7 +57,7 @@ void PrintError(const std::exception& error)
 }
 
 // Files that must not outlive a run ended by a termination signal: the statement file
-// and the unfinished output files. The handler removes them and ends the tool with the
+// and the new files of the outputs. The handler removes them and ends the tool with the
 // status 128 + signal number.
 class InterruptCleanup
 {
@@ -113,111 +113,32 @@ private:
     throw FileError(what + " " + PathText(path) + ": " + SystemText(err));
 }
 
-void WriteAll(int fd, const char* data, std::size_t size, const std::string& name)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            FailErrno("Cannot write to", name, errno);
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-}
-
-// A file that appears under its name only when it is complete: the bytes go to a new
-// file of a unique name in the same directory, which Commit renames over the target.
-// Until then the destructor removes it, so a failure leaves nothing behind. A target
-// that exists and is no regular file (a device such as /dev/null, a pipe) is written
-// in place: renaming over it would replace the device node.
+// An output file of the run (statement/atomicfile.h) whose unfinished new file the
+// signal handler removes too.
 class OutputFile
 {
 public:
-    explicit OutputFile(std::string path)
-        : path_(std::move(path))
+    explicit OutputFile(const std::string& path)
+        : file_(path)
     {
-        struct stat st {
-        };
-        if (::stat(path_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-            fd_ = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-            if (fd_ < 0)
-                FailErrno("Cannot create file", path_, errno);
-            return;
-        }
-        // A link to a file: the file is replaced, not the link.
-        std::string target = path_;
-        if (::lstat(path_.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-            if (char* real = ::realpath(path_.c_str(), nullptr)) {
-                target = real;
-                std::free(real);
-            }
-        const std::size_t slash = target.rfind('/');
-        const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-        const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-        std::string pattern = dir + "." + base + ".XXXXXX";
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        fd_ = ::mkstemp(buf.data());
-        if (fd_ < 0)
-            FailErrno("Cannot create file", path_, errno);
-        temp_ = buf.data();
-        target_ = target;
-        cleanup_.emplace(temp_);
-        // mkstemp makes the file private; give it the mode a new file gets.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd_, 0666 & ~mask);
+        if (!file_.tempPath().empty())
+            cleanup_.emplace(file_.tempPath());
     }
-    ~OutputFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!temp_.empty())
-            ::unlink(temp_.c_str());
-    }
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-
-    int fd() const noexcept { return fd_; }
-    const std::string& path() const noexcept { return path_; }
-    // Where the bytes go until Commit: the new file, or the target written in place.
-    const std::string& writePath() const noexcept { return temp_.empty() ? path_ : temp_; }
-    bool inPlace() const noexcept { return temp_.empty(); }
-
-    // Closes the file (a delayed write error throws) without renaming it yet.
-    void Close()
-    {
-        if (fd_ < 0)
-            return;
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0)
-            FailErrno("Cannot write to", path_, errno);
-    }
+    AtomicFile& file() noexcept { return file_; }
     void Commit()
     {
-        Close();
-        if (temp_.empty())
-            return; // written in place
-        if (std::rename(temp_.c_str(), target_.c_str()) != 0)
-            FailErrno("Cannot create file", path_, errno);
-        temp_.clear();
+        file_.Commit();
         cleanup_.reset();
     }
 
 private:
-    std::string path_;
-    std::string target_; // the file that Commit replaces
-    std::string temp_; // empty when written in place
-    int fd_ = -1;
+    AtomicFile file_;
     std::optional<InterruptCleanup> cleanup_;
 };
 
-// Copies the statement file to `fd`, converted to UTF-8 when asked. Windows-1250 is a
-// single-byte code, so the file converts piece by piece.
-void CopyStatement(const std::string& from, int fd, const std::string& name, cli::Encoding encoding)
+// Copies the statement file to `write`, converted to UTF-8 when asked. Windows-1250 is
+// a single-byte code, so the file converts piece by piece.
+template <typename Write> void CopyStatement(const std::string& from, cli::Encoding encoding, Write write)
 {
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
@@ -233,30 +154,39 @@ void CopyStatement(const std::string& from, int fd, const std::string& name, cli
         }
         if (n == 0)
             break;
-        if (encoding == cli::Encoding::Utf8) {
-            const std::string utf8 = ToUtf8(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
-            WriteAll(fd, utf8.data(), utf8.size(), name);
-        } else {
-            WriteAll(fd, chunk.data(), static_cast<std::size_t>(n), name);
-        }
+        const std::string_view bytes(chunk.data(), static_cast<std::size_t>(n));
+        if (encoding == cli::Encoding::Utf8)
+            write(std::string_view(ToUtf8(bytes)));
+        else
+            write(bytes);
     }
 }
 
-// Prints the statement file as the preview's print button does, into the PDF that
-// `pdf` stands for. The printer writes a file by name: the new file of `pdf`, or, for a
-// target written in place (a pipe, a device), a temporary file copied into it, so that
-// a failed print never removes the target.
+void WriteToStandardOutput(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            FailErrno("Cannot write to", "standard output", errno);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+// Prints the statement file as the preview's print button does, into the new file of
+// `pdf`; the printer opens it by name. A target written in place (a pipe, a device) gets
+// a temporary file printed first and copied in, so that a failed print never touches it.
 void PrintPdf(const std::string& statementFile, OutputFile& pdf, bool pageNumbers)
 {
     std::optional<TempFileGuard> privateCopy;
     std::optional<InterruptCleanup> privateCleanup;
-    std::string printPath = pdf.writePath();
-    if (pdf.inPlace()) {
+    std::string printPath = pdf.file().writePath();
+    if (pdf.file().inPlace()) {
         privateCopy.emplace(MakeTempFileName("pdf"));
         privateCleanup.emplace(privateCopy->path());
         printPath = privateCopy->path();
-    } else {
-        pdf.Close(); // the printer opens the file itself
     }
 
     richedit::TOLEEdit rich;
@@ -267,12 +197,11 @@ void PrintPdf(const std::string& statementFile, OutputFile& pdf, bool pageNumber
     printer.setPageLayout(preview::DefaultPdfLayout());
     printer.setOutputFileName(QString::fromLocal8Bit(printPath.c_str()));
     if (!preview::PrintStatements(rich, printer, pageNumbers))
-        throw FileError("Cannot print " + PathText(pdf.path()) + ": the margins leave no room for the text");
+        throw FileError("Cannot print " + PathText(pdf.file().path()) + ": the margins leave no room for the text");
 
-    if (privateCopy) {
-        CopyStatement(privateCopy->path(), pdf.fd(), pdf.path(), cli::Encoding::Cp1250);
-        pdf.Close();
-    }
+    if (privateCopy)
+        CopyStatement(privateCopy->path(), cli::Encoding::Cp1250, [&](std::string_view b) { pdf.file().Write(b); });
+    pdf.file().Close();
 }
 
 // Qt's own notes (a missing runtime directory, font substitutions) are not the tool's
@@ -386,16 +315,16 @@ int Run(const cli::Options& o)
             std::fprintf(stderr, "\n");
     }
     if (csvFile) {
-        WriteAll(csvFile->fd(), csv.data(), csv.size(), o.summaryCsv);
-        csvFile->Close();
+        csvFile->file().Write(csv);
+        csvFile->file().Close();
     }
     if (pdfFile)
         PrintPdf(temp.path(), *pdfFile, o.pageNumbers);
     if (outFile) {
-        CopyStatement(temp.path(), outFile->fd(), o.output, o.encoding);
-        outFile->Close();
+        CopyStatement(temp.path(), o.encoding, [&](std::string_view b) { outFile->file().Write(b); });
+        outFile->file().Close();
     } else {
-        CopyStatement(temp.path(), STDOUT_FILENO, "standard output", o.encoding);
+        CopyStatement(temp.path(), o.encoding, WriteToStandardOutput);
     }
     temp.Remove();
     // The files appear only now, when all are whole.

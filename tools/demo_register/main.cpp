@@ -1,13 +1,16 @@
 // zestawienia-demo-register: writes a demo land register for trying the statements out.
 
+#include <QCommandLineParser>
+#include <QStringList>
 #include <chrono>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <string_view>
+#include <vector>
 
+#include "commandline.h"
 #include "database/numbertext.h"
 #include "database/scopeexit.h"
 #include "demoregister.h"
@@ -34,49 +37,55 @@ struct Arguments {
 // Throws std::invalid_argument with the message for the user.
 Arguments Parse(int argc, char** argv)
 {
-    Arguments args;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        auto value = [&]() -> std::string_view {
-            if (i + 1 >= argc)
-                throw std::invalid_argument(std::string(arg) + " needs a value");
-            return argv[++i];
-        };
-        if (arg == "--help" || arg == "-h") {
-            args.help = true;
-            return args;
-        }
-        if (arg == "--subjects") {
-            const auto text = value();
-            const auto n = zest::fb::NumberFromText<int>(text);
-            if (!n || *n < zest::demo::MinSubjects || *n > zest::demo::MaxSubjects)
-                throw std::invalid_argument("--subjects must be a whole number from "
-                    + std::to_string(zest::demo::MinSubjects) + " to " + std::to_string(zest::demo::MaxSubjects)
-                    + ", not '" + std::string(text) + "'");
-            args.demo.subjects = *n;
-        } else if (arg == "--seed") {
-            const auto text = value();
-            const auto s = zest::fb::NumberFromText<std::uint64_t>(text);
-            if (!s)
-                throw std::invalid_argument(
-                    "--seed must be a non-negative whole number, not '" + std::string(text) + "'");
-            args.demo.seed = *s;
-        } else if (arg == "--force") {
-            args.force = true;
-        } else if (arg == "--user") {
-            args.access.user = value();
-        } else if (arg == "--password") {
-            args.access.password = value();
-        } else if (arg.starts_with("-") && arg.size() > 1) {
-            throw std::invalid_argument("unknown option " + std::string(arg));
-        } else if (args.path.empty()) {
-            args.path = arg;
-        } else {
-            throw std::invalid_argument("only one PATH may be given");
-        }
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList { "h", "help" });
+    const QCommandLineOption subjects("subjects", {}, "N");
+    const QCommandLineOption seed("seed", {}, "S");
+    const QCommandLineOption force("force");
+    const QCommandLineOption user("user", {}, "NAME");
+    const QCommandLineOption password("password", {}, "TEXT");
+    parser.addOptions({ help, subjects, seed, force, user, password });
+    if (const auto refusal = zest::tools::Parse(parser, std::vector<std::string>(argv + 1, argv + argc), true)) {
+        if (refusal->kind == zest::tools::Refusal::NeedsValue)
+            throw std::invalid_argument(refusal->option + " needs a value");
+        if (refusal->kind == zest::tools::Refusal::TakesNoValue)
+            throw std::invalid_argument(refusal->option + " takes no value");
+        throw std::invalid_argument("unknown option " + refusal->argument);
     }
-    if (args.path.empty())
+
+    Arguments args;
+    if (parser.isSet(help)) {
+        args.help = true;
+        return args;
+    }
+    const auto value = [&](const QCommandLineOption& option) { return zest::tools::FromParser(parser.value(option)); };
+    if (parser.isSet(subjects)) {
+        const std::string text = value(subjects);
+        const auto n = zest::fb::NumberFromText<int>(text);
+        if (!n || *n < zest::demo::MinSubjects || *n > zest::demo::MaxSubjects)
+            throw std::invalid_argument("--subjects must be a whole number from "
+                + std::to_string(zest::demo::MinSubjects) + " to " + std::to_string(zest::demo::MaxSubjects) + ", not '"
+                + text + "'");
+        args.demo.subjects = *n;
+    }
+    if (parser.isSet(seed)) {
+        const std::string text = value(seed);
+        const auto s = zest::fb::NumberFromText<std::uint64_t>(text);
+        if (!s)
+            throw std::invalid_argument("--seed must be a non-negative whole number, not '" + text + "'");
+        args.demo.seed = *s;
+    }
+    args.force = parser.isSet(force);
+    if (parser.isSet(user))
+        args.access.user = value(user);
+    if (parser.isSet(password))
+        args.access.password = value(password);
+    const QStringList paths = parser.positionalArguments();
+    if (paths.size() > 1)
+        throw std::invalid_argument("only one PATH may be given");
+    if (paths.isEmpty() || paths.front().isEmpty())
         throw std::invalid_argument("PATH is missing");
+    args.path = zest::tools::FromParser(paths.front());
     return args;
 }
 
