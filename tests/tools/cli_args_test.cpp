@@ -13,6 +13,8 @@
 
 #include "cliargs.h"
 #include "credentials.h"
+#include "csvfield.h"
+#include "subjectsfile.h"
 
 namespace zest::cli
 {
@@ -197,6 +199,33 @@ TEST(CliCredentials, CommandLineThenEnvironmentThenDefaults)
     std::istringstream noLineEnd("abc"), empty("");
     EXPECT_EQ(FirstLine(noLineEnd), "abc");
     EXPECT_EQ(FirstLine(empty), "");
+}
+
+// A spreadsheet takes a cell starting with = + - @, a tab or a carriage return for a formula.
+TEST(CsvField, QuotesSeparatorsAndDisarmsFormulas)
+{
+    EXPECT_EQ(CsvField("Nowak Jan"), "Nowak Jan");
+    EXPECT_EQ(CsvField("a;b"), "\"a;b\"");
+    EXPECT_EQ(CsvField("say \"x\""), "\"say \"\"x\"\"\"");
+    EXPECT_EQ(CsvField("=HYPERLINK(\"http://x\")"), "\"'=HYPERLINK(\"\"http://x\"\")\"");
+    for (const char* cell : { "+48", "-1", "@SUM(A1)", "\tx", "\rx" })
+        EXPECT_EQ(CsvField(cell), std::string("\"'") + cell + "\"") << cell;
+    EXPECT_EQ(CsvField(""), "");
+}
+
+TEST(SubjectsFile, IdsWithCommentsBlankLinesAndCrLf)
+{
+    std::istringstream in("\xEF\xBB\xBF# lista\r\n12\r\n\n  7 # Nowak\n+3\n");
+    EXPECT_EQ(ReadSubjectIds(in, "l.txt"), (std::vector<std::int32_t> { 12, 7, 3 }));
+    for (const char* bad : { "12 13\n", "x\n", "0\n", "-4\n", "99999999999\n" }) {
+        std::istringstream b(std::string("1\n") + bad);
+        try {
+            ReadSubjectIds(b, "l.txt");
+            ADD_FAILURE() << bad;
+        } catch (const UsageError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("--subjects-file: l.txt:2: '", 0), 0u) << e.what();
+        }
+    }
 }
 
 } // namespace

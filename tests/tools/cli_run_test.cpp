@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <fstream>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -344,6 +345,52 @@ TEST(CliRun, SummaryCsvHasOneRowPerReportedSubject)
     EXPECT_NE(r.out.find("Nowak;Kowalska Anna"), std::string::npos);
     EXPECT_EQ(r.out.find("Zyx"), std::string::npos);
     EXPECT_EQ(DirectoryNames(dir.path()), std::vector<std::string> { "s.csv" });
+}
+
+// A list handed to the tool: its subjects in its order, each as a run of that subject
+// alone writes it; what is set aside is said, summed up and ends the run with 3.
+TEST(CliRun, SubjectsFileWritesTheListInItsOrder)
+{
+    CliRegister reg(Women());
+    ScratchDir dir;
+    {
+        std::ofstream ids(dir / "ids.txt");
+        ids << "# wezwanie s\xC4\x85"
+               "du\r\n4\r\n\n  2 # Adamska\n100\n999\n4\n";
+    }
+    const CliResult r
+        = RunCli({ "--database", reg.path(), "--subjects-file", dir / "ids.txt", "--summary-csv", dir / "s.csv" });
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_EQ(r.out,
+        RunCli({ "--database", reg.path(), "--subject", "4" }).out
+            + RunCli({ "--database", reg.path(), "--subject", "2" }).out);
+    EXPECT_EQ(r.err,
+        "zestawienia-cli: subject 100: is a married couple, not a natural person\n"
+        "zestawienia-cli: subject 999: not in the register\n"
+        "zestawienia-cli: subject 4: listed again\n");
+    const std::string csv = ReadBytes(dir / "s.csv");
+    EXPECT_EQ(csv.substr(0, csv.find("\r\n")), "\xEF\xBB\xBFid_pdm;typ;nazwa;powierzchnia_m2;zapisano;powod");
+    EXPECT_NE(csv.find("\r\n999;;;;nie;not in the register\r\n"), std::string::npos) << csv;
+
+    const CliResult bad = RunCli({ "--database", reg.path(), "--subjects-file", dir / "s.csv" });
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("s.csv:1: '"), std::string::npos) << bad.err;
+}
+
+// Only subjects with a current share in the precinct; a wife through her marriage.
+TEST(CliRun, PrecinctLimitsTheList)
+{
+    Rows rows = Women();
+    rows.push_back("update JEDN_REJ set ID_OBR = 2 where ID in (10, 30)");
+    CliRegister reg(rows);
+    ScratchDir dir;
+    const CliResult r
+        = RunCli({ "--database", reg.path(), "--precinct", "1", "--to", "D", "--summary-csv", dir / "s.csv" });
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string csv = ReadBytes(dir / "s.csv");
+    EXPECT_NE(csv.find("\n2;F;Adamska Anna;"), std::string::npos) << csv;
+    EXPECT_EQ(csv.find("Bielska"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\n4;F;Cicha Ola;"), std::string::npos) << csv;
 }
 
 TEST(CliRun, HelpGoesToStandardOutput)

@@ -28,6 +28,13 @@ Writes the holdings statements of a register's subjects, as the statement window
   --from TEXT            lower end of the name range ("od")
   --to TEXT              upper end of the name range ("do")
   --subject ID_PDM       only the listed subject with this id ("tylko dla wskazanej osoby")
+  --subjects-file FILE   the subjects with the ids in FILE ("-": standard input), one id
+                         per line, blank lines and '#' comments allowed, in the file's
+                         order; ids not in the register or of another kind than --kind
+                         (and ids listed again) go to standard error and the summary,
+                         and the tool ends with status 3 after writing the others
+  --precinct N           only subjects with a current share in a unit of precinct N
+                         (OBREBY.ID); a person also through a marriage
   --threshold N          area threshold in m2 (default 10000)
   --marks M              default (default), all or none: the class marks
   --toggle OZU/OZK/OFU   toggle the mark of that class row (may be repeated)
@@ -52,8 +59,8 @@ A database on a server is named host:path or host/port:path (for instance
 registry.office/3050:/srv/registers/gmina.fdb). A user name, password or role
 holding a line break or another control character is refused (status 2).
 The output, summary and PDF files appear only when the run succeeds.
-Exit status: 0 success, 1 database or file error, 2 usage error,
-128 + N when stopped by signal N.
+Exit status: 0 success, 1 database or file error, 2 usage error, 3 some subjects
+of --subjects-file set aside (the others written), 128 + N when stopped by signal N.
 )";
 
 namespace
@@ -112,6 +119,9 @@ const OptionRule Rules[] = {
     { "from", "TEXT", [](Options& o, const std::string&, const std::string& v) { o.from = v; } },
     { "to", "TEXT", [](Options& o, const std::string&, const std::string& v) { o.to = v; } },
     { "subject", "ID_PDM", [](Options& o, const std::string& n, const std::string& v) { o.subject = ParseInt(n, v); } },
+    { "subjects-file", "FILE",
+        [](Options& o, const std::string& n, const std::string& v) { o.subjectsFile = FileName(n, v); } },
+    { "precinct", "N", [](Options& o, const std::string& n, const std::string& v) { o.precinct = ParseInt(n, v); } },
     { "threshold", "N", [](Options& o, const std::string& n, const std::string& v) { o.threshold = ParseInt(n, v); } },
     { "marks", "M",
         [](Options& o, const std::string& n, const std::string& v) {
@@ -193,6 +203,10 @@ Options ParseArguments(const std::vector<std::string>& args)
         throw UsageError("--password and --password-file exclude each other");
     if (o.pageNumbers && o.pdf.empty() && !o.help)
         throw UsageError("--page-numbers needs --pdf");
+    if (!o.subjectsFile.empty() && !o.help) {
+        if (o.subject || !o.from.empty() || !o.to.empty() || o.precinct)
+            throw UsageError("--subjects-file excludes --subject, --from, --to and --precinct");
+    }
     return o;
 }
 

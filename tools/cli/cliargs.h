@@ -30,6 +30,8 @@ struct Options {
     std::string from; // as given (UTF-8)
     std::string to;
     std::optional<std::int32_t> subject;
+    std::string subjectsFile; // ids one per line, in this order ("-": standard input)
+    std::optional<std::int32_t> precinct; // subjects with a current share there
     std::int32_t threshold = 10000;
     Marks marks = Marks::Default;
     std::vector<std::string> toggles; // "OZU/OZK/OFU"

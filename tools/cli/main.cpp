@@ -19,6 +19,7 @@
 
 #include "cliargs.h"
 #include "credentials.h"
+#include "csvfield.h"
 #include "preview/printstatements.h"
 #include "richedit/oleriche.h"
 #include "statement/atomicfile.h"
@@ -30,6 +31,7 @@
 #include "statement/statementfile.h"
 #include "statement/tempfile.h"
 #include "statementjob.h"
+#include "subjectsfile.h"
 
 using namespace zest;
 
@@ -212,19 +214,6 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& messag
         std::fprintf(stderr, "zestawienia-cli: %s\n", message.toLocal8Bit().constData());
 }
 
-std::string CsvField(const std::string& s)
-{
-    if (s.find_first_of(";\"\r\n") == std::string::npos)
-        return s;
-    std::string q = "\"";
-    for (char c : s) {
-        if (c == '"')
-            q += '"';
-        q += c;
-    }
-    return q + "\"";
-}
-
 std::string KindText(char k)
 {
     if (k == '\0')
@@ -263,6 +252,10 @@ int Run(const cli::Options& o)
     // Credentials that cannot be sent are refused before anything is made.
     const fb::Credentials login = ResolveCredentials(o, cli::ProcessEnvironment());
     CheckCredentials(login);
+    const std::string database = ToCp1250(o.database, "--database");
+    std::optional<std::vector<std::int32_t>> listed;
+    if (!o.subjectsFile.empty())
+        listed = cli::ReadSubjectIdsFile(o.subjectsFile);
 
     // The output files are made first, under names of their own: a destination that
     // cannot be written fails the run before the statements are written.
@@ -275,7 +268,7 @@ int Run(const cli::Options& o)
         pdfFile.emplace(o.pdf);
 
     StatementSession session;
-    session.SetConnectionParams(o.database, login.user, login.password, login.role);
+    session.SetConnectionParams(database, login.user, login.password, login.role);
     session.Connect();
     session.StartTransactionAndLoad();
     ApplyMarks(session.Classes, o);
@@ -287,6 +280,8 @@ int Run(const cli::Options& o)
     job.from = from;
     job.to = to;
     job.subject = o.subject;
+    job.precinct = o.precinct;
+    job.listed = std::move(listed);
     job.statement.Stronicowanie = !o.noPaging;
     job.statement.CeleSzkoleniowe = o.training;
     job.run.TylkoPrzyMezu = o.onlyHusband;
@@ -295,7 +290,11 @@ int Run(const cli::Options& o)
 
     TempFileGuard temp(MakeTempFileName("kp"));
     const InterruptCleanup tempCleanup(temp.path());
-    std::string csv = "\xEF\xBB\xBFid_pdm;typ;nazwa;powierzchnia_m2;zapisano\r\n";
+    // A list from a file adds the reason why a listed subject got no statement.
+    const bool reasons = job.listed.has_value();
+    std::string csv = "\xEF\xBB\xBFid_pdm;typ;nazwa;powierzchnia_m2;zapisano";
+    csv += reasons ? ";powod\r\n" : "\r\n";
+    std::vector<ListedSubjects::SetAside> setAside;
     {
         StatementFile file;
         file.Open(temp.path());
@@ -305,14 +304,20 @@ int Run(const cli::Options& o)
                 std::fprintf(stderr, "\rzestawienie: %d", done);
                 return true;
             };
-        cli::RunStatementJob(session, lib.Lines, lib.Area, job, file, progress, [&](const SubjectOutcome& s) {
-            if (csvFile)
-                csv += std::to_string(s.Id) + ";" + CsvField(KindText(s.Kind)) + ";" + CsvField(ToUtf8(s.Name)) + ";"
-                    + std::to_string(s.SelectedArea) + ";" + (s.Written ? "tak" : "nie") + "\r\n";
-        });
+        setAside
+            = cli::RunStatementJob(session, lib.Lines, lib.Area, job, file, progress, [&](const SubjectOutcome& s) {
+                  if (csvFile)
+                      csv += std::to_string(s.Id) + ";" + cli::CsvField(KindText(s.Kind)) + ";"
+                          + cli::CsvField(ToUtf8(s.Name)) + ";" + std::to_string(s.SelectedArea) + ";"
+                          + (s.Written ? "tak" : "nie") + (reasons ? ";\r\n" : "\r\n");
+              });
         file.Close();
         if (o.progress)
             std::fprintf(stderr, "\n");
+    }
+    for (const ListedSubjects::SetAside& s : setAside) {
+        std::fprintf(stderr, "zestawienia-cli: subject %d: %s\n", s.Id, s.Reason.c_str());
+        csv += std::to_string(s.Id) + ";;;;nie;" + cli::CsvField(s.Reason) + "\r\n";
     }
     if (csvFile) {
         csvFile->file().Write(csv);
@@ -334,7 +339,7 @@ int Run(const cli::Options& o)
         csvFile->Commit();
     if (pdfFile)
         pdfFile->Commit();
-    return 0;
+    return setAside.empty() ? 0 : 3;
 }
 
 } // namespace
@@ -370,6 +375,7 @@ int main(int argc, char* argv[])
         qInstallMessageHandler(QtMessages);
         app.emplace(qtArgc, qtArgv);
     }
+    fb::UseUtf8FileNames();
     try {
         return Run(o);
     } catch (const cli::UsageError& e) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "statement/linebuffer.h"
+#include "statement/listedsubjects.h"
 #include "statement/session.h"
 #include "statement/statementrun.h"
 #include "statement/statementwriter.h"
@@ -23,6 +24,9 @@ struct StatementJob {
     std::vector<int> kinds { 0 }; // in this order; 0 persons, 1 institutions, 2 group subjects
     std::string from, to; // the name range, Windows-1250
     std::optional<std::int32_t> subject; // only this subject of each list (UsageError when absent)
+    std::optional<std::int32_t> precinct; // only subjects with a current share in this precinct
+    // Instead of the lists: these subjects of the first kind, in this order.
+    std::optional<std::vector<std::int32_t>> listed;
     RunOptions run;
     StatementOptions statement;
     int readAhead = StatementRun::DefaultBatchSize; // subjects read ahead at a time; 0: one by one
@@ -31,7 +35,9 @@ struct StatementJob {
 // Writes the statements into `file` (open for writing) with the session's classes and
 // precincts, the area threshold of `area` and the lines through `lines`. Throws as
 // StatementRun::Run does; the caller discards the file then.
-void RunStatementJob(StatementSession& session, LineBuffer& lines, AreaState& area, const StatementJob& job,
-    StatementFile& file, const StatementRun::Progress& progress = {}, const StatementRun::OutcomeSink& outcome = {});
+// Returns the listed ids that got no statement, with the reason.
+std::vector<ListedSubjects::SetAside> RunStatementJob(StatementSession& session, LineBuffer& lines, AreaState& area,
+    const StatementJob& job, StatementFile& file, const StatementRun::Progress& progress = {},
+    const StatementRun::OutcomeSink& outcome = {});
 
 } // namespace zest::cli
