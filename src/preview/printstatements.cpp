@@ -55,7 +55,8 @@ QPageLayout DefaultPdfLayout()
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
 }
 
-void PrintStatementsToPdf(richedit::TOLEEdit& rich, const QString& file, bool pageNumbers, const QPageLayout& layout)
+void PrintStatementsToPdf(richedit::TOLEEdit& rich, const QString& file, bool pageNumbers, const QPageLayout& layout,
+    const std::function<void()>& beforeReplace)
 {
     const auto cannotCreate
         = [&] { return std::runtime_error(ui::ToWin1250("Cannot create file " + file, cp1250::Substitute)); };
@@ -71,6 +72,8 @@ void PrintStatementsToPdf(richedit::TOLEEdit& rich, const QString& file, bool pa
     printer.setOutputFileName(temp.fileName());
     if (!PrintStatements(rich, printer, pageNumbers))
         throw richedit::PrintError("The margins leave no room for the text on the page");
+    if (beforeReplace)
+        beforeReplace();
 
     // A new file gets the permissions a file made by the user would get; one that is
     // replaced keeps its own.
