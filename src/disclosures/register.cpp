@@ -4,6 +4,7 @@
 #include <ctime>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "schema.h"
 #include "sqlite.h"
@@ -155,8 +156,21 @@ std::unique_ptr<sqlite::Connection> DisclosureRegister::Open(Access access) cons
     return Guarded(verb, path_, [&] {
         auto db = std::make_unique<sqlite::Connection>(path_, access == Access::Write);
         db->SetBusyTimeout(static_cast<int>(busyTimeout_.count()));
-        schema::Prepare(*db);
-        return db;
+        // Switching a new file to WAL while another process makes it too is refused at
+        // once, without the busy wait: it is tried again for as long as the wait.
+        const auto until = std::chrono::steady_clock::now() + busyTimeout_;
+        for (;;) {
+            try {
+                schema::Prepare(*db);
+                return db;
+            } catch (const sqlite::Error& e) {
+                if (!e.Busy() || std::chrono::steady_clock::now() >= until)
+                    throw;
+            }
+            if (db->InTransaction())
+                db->Execute("ROLLBACK");
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
     });
 }
 

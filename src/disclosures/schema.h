@@ -33,7 +33,8 @@ public:
 // Checks that the file is a register of a version this program knows, or an empty
 // SQLite file, and brings it to the current version. Throws Refused (and writes nothing)
 // for a file that is not SQLite, belongs to another program or comes from a newer
-// version; sqlite::Error when the file cannot be read or written.
+// version; sqlite::Error when the file cannot be read or written. May be called again
+// after a failure (it starts over).
 void Prepare(sqlite::Connection& db);
 
 } // namespace schema

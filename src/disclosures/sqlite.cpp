@@ -10,6 +10,11 @@ bool Error::NotADatabase() const noexcept
     return code_ == SQLITE_NOTADB;
 }
 
+bool Error::Busy() const noexcept
+{
+    return code_ == SQLITE_BUSY;
+}
+
 Connection::Connection(const std::string& path, bool create)
 {
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;

@@ -28,6 +28,8 @@ public:
     int Code() const noexcept { return code_; }
     // The file is not an SQLite database.
     bool NotADatabase() const noexcept;
+    // Another connection holds a lock that this one needs.
+    bool Busy() const noexcept;
 
 private:
     int code_;
