@@ -18,7 +18,7 @@ PACKAGES=(
   libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
   libgtest-dev googletest
   clang libclang-rt-14-dev valgrind
-  libgtk-3-dev libxcb1-dev
+  libgtk-3-dev libxcb1-dev libsqlite3-dev
   xvfb xauth x11-utils xdotool imagemagick poppler-utils
   fonts-urw-base35 fonts-liberation2 fonts-dejavu-core
 )

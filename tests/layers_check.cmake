@@ -1,8 +1,9 @@
 cmake_minimum_required(VERSION 3.25)
 # The layers of src/ use only the layers below them, and the widget-free core (database,
-# register, statement) includes no Qt header at all. Run: cmake -DSRC=<src dir> -P this file.
-set(LAYERS database register statement widgets richedit preview statementwindow plugin)
-set(CORE database register statement)
+# register, statement, disclosures) includes no Qt header at all.
+# Run: cmake -DSRC=<src dir> -P this file.
+set(LAYERS database register statement disclosures widgets richedit preview statementwindow plugin)
+set(CORE database register statement disclosures)
 file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*.h ${SRC}/*.cpp)
 set(faults "")
 foreach(f IN LISTS files)

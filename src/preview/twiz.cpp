@@ -11,6 +11,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QToolButton>
+#include <iterator>
+#include <optional>
 #include <stdexcept>
 
 #include "preview/buttonicons.h"
@@ -20,6 +22,7 @@
 #include "statement/atomicfile.h"
 #include "statement/statementfile.h"
 #include "ui_twiz.h"
+#include "widgets/disclosurefolder.h"
 #include "widgets/messages.h"
 #include "widgets/windowowner.h"
 #include "widgets/wintext.h"
@@ -143,6 +146,26 @@ void Twiz::LoadResults(const std::string& fileName, bool append)
         edit.StreamSelection = true;
     }
     edit.LoadFromFile(QFile::decodeName(QByteArray::fromStdString(fileName)));
+    if (!append)
+        subjects_.clear();
+}
+
+void Twiz::ShowRun(const std::string& fileName, bool append, std::vector<zest::disclosures::Disclosure> subjects)
+{
+    zest::disclosures::PendingDisclosures shown
+        = zest::ui::Disclosures().Begin(subjects, zest::disclosures::Output::Preview);
+    LoadResults(fileName, append);
+    subjects_.insert(
+        subjects_.end(), std::make_move_iterator(subjects.begin()), std::make_move_iterator(subjects.end()));
+    shown.Commit();
+}
+
+zest::disclosures::PendingDisclosures Twiz::Record(zest::disclosures::Output output, const QString& file) const
+{
+    std::optional<std::string> path;
+    if (!file.isEmpty())
+        path = QFile::encodeName(file).toStdString();
+    return zest::ui::Disclosures().Begin(subjects_, output, std::move(path));
 }
 
 std::string Twiz::Text() const
@@ -185,7 +208,9 @@ void Twiz::SpeedButton2Click()
                 zest::ui::MessageIcon::Error);
             return;
         }
+        zest::disclosures::PendingDisclosures printed = Record(zest::disclosures::Output::Print);
         Print(printer);
+        printed.Commit();
     });
 }
 
@@ -245,14 +270,20 @@ void Twiz::SpeedButton5Click()
 {
     zest::ui::RunGuarded(this, [&] {
         const QString path = SaveDialog1(this);
-        if (!path.isEmpty())
-            SaveText(path);
+        if (path.isEmpty())
+            return;
+        zest::disclosures::PendingDisclosures saved = Record(zest::disclosures::Output::File, path);
+        SaveText(path);
+        saved.Commit();
     });
 }
 
 void Twiz::SpeedButton6Click()
 {
-    zest::ui::RunGuarded(this, [&] { ui->rich->Clear(); });
+    zest::ui::RunGuarded(this, [&] {
+        ui->rich->Clear();
+        subjects_.clear();
+    });
 }
 
 void Twiz::SpeedButton7Click()
@@ -264,6 +295,10 @@ void Twiz::SpeedButton7Click()
         QPageLayout layout = zest::preview::DefaultPdfLayout();
         layout.setPageSize(Printer().pageLayout().pageSize());
         layout.setOrientation(Printer().pageLayout().orientation());
-        zest::preview::PrintStatementsToPdf(*ui->rich, path, ui->numery->isChecked(), layout);
+        // Recorded when the pages are ready, for as long as the file takes to appear.
+        zest::disclosures::PendingDisclosures saved;
+        zest::preview::PrintStatementsToPdf(*ui->rich, path, ui->numery->isChecked(), layout,
+            [&] { saved = Record(zest::disclosures::Output::Pdf, path); });
+        saved.Commit();
     });
 }

@@ -2,13 +2,17 @@
 // The result preview window "Wizualizacja wyników analizy". It belongs to a statement
 // window, which creates it hidden and destroys it; closing it only hides it. It shows
 // the statements of the runs in a printable text control, and prints them (a block per
-// form feed on pages of its own), searches, saves, clears them.
+// form feed on pages of its own), searches, saves, clears them. Whatever it shows, prints
+// or saves of a run is recorded in the register of disclosures first, one row per subject
+// of its text; an output the register cannot record is refused.
 
 #include <QWidget>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "disclosures/register.h"
 #include "widgets/windowowner.h"
 
 class QCheckBox;
@@ -40,7 +44,15 @@ public:
     // Loads a plain Windows-1250 text file (CR LF line ends, form feeds kept) into the
     // text control: in place of its text, or after it when `append` is true. A file
     // that cannot be read throws "Cannot open file %s" and changes nothing.
+    // The text then holds no subjects of a run when it is replaced.
     void LoadResults(const std::string& fileName, bool append);
+
+    // Shows the statements of a run (a file as LoadResults takes it) whose subjects are
+    // `subjects`: recorded as shown in the preview, then loaded. Throws DisclosureError,
+    // and shows nothing, when the register cannot record them.
+    void ShowRun(const std::string& fileName, bool append, std::vector<zest::disclosures::Disclosure> subjects);
+    // The subjects whose statements the text holds, in the order of the runs.
+    const std::vector<zest::disclosures::Disclosure>& Subjects() const noexcept { return subjects_; }
 
     // The text as the control holds it, as Windows-1250 bytes with CR LF line ends: the
     // bytes a save writes.
@@ -84,8 +96,12 @@ public:
 
 private:
     void Print(QPrinter& printer);
+    // Records the subjects of the text for an output; see DisclosureRegister::Begin.
+    zest::disclosures::PendingDisclosures Record(
+        zest::disclosures::Output output, const QString& file = QString()) const;
 
     std::unique_ptr<Ui::Twiz> ui;
     zest::preview::FindDialog* findDialog_; // owned as a child window
     std::unique_ptr<QPrinter> printer_;
+    std::vector<zest::disclosures::Disclosure> subjects_;
 };

@@ -355,16 +355,19 @@ void TForm1::sPowUZChange()
 void TForm1::BtnPobierzOsobyClick()
 {
     zest::ui::RunGuarded(this, [this] {
-        const int kind = TypOsobyIndex();
-        const std::string sql
-            = zest::SubjectListSql(kind, RangeBound(ui->EditOd->text(), "od"), RangeBound(ui->EditDo->text(), "do"));
+        zest::disclosures::ListFilters filters;
+        filters.kind = TypOsobyIndex();
+        filters.from = RangeBound(ui->EditOd->text(), "od");
+        filters.to = RangeBound(ui->EditDo->text(), "do");
+        const std::string sql = zest::SubjectListSql(filters.kind, filters.from, filters.to);
         WaitCursor wait;
         DisabledMeanwhile edits { ui->EditOd, ui->EditDo };
         if (!EnsureConnected(false))
             return;
         subjects_.Close();
-        subjectModel_->SetKind(kind);
+        subjectModel_->SetKind(filters.kind);
         subjects_.Open(session_->IBTransaction1, sql);
+        listFilters_ = std::move(filters);
         ShowSubjectColumns();
     });
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "disclosures/optionstext.h"
 #include "statement/session.h"
 #include "statement/subjectlist.h"
 #include "widgets/windowowner.h"
@@ -90,6 +91,9 @@ private:
     // After the session: the list's cursor belongs to the session's connection.
     zest::SubjectList subjects_;
     zest::ui::SubjectListModel* subjectModel_ = nullptr;
+    // The kind and name range of the list as it was searched, for the register of
+    // disclosures.
+    zest::disclosures::ListFilters listFilters_;
     QButtonGroup* typOsoby_ = nullptr;
     QPointer<Twiz> wiz_;
     bool running_ = false; // a statement run is under way

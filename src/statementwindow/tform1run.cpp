@@ -2,6 +2,7 @@
 #include "tform1.h"
 
 #include <QScopeGuard>
+#include <vector>
 
 #include "preview/twiz.h"
 #include "runprogress.h"
@@ -34,6 +35,23 @@ void TForm1::BtnZestawienieClick()
         run.TylkoPrzyMezu = ui->TylkoPrzyMezu->isChecked();
         run.TylkoKobiety = ui->TylkoKobiety->isChecked();
 
+        // Whose statements the run writes, and for whom: each goes into the register of
+        // disclosures when the preview shows it.
+        zest::disclosures::Disclosure context;
+        if (const auto& login = session_->IBDatabase1.credentials())
+            context.user = login->user;
+        context.database = session_->IBDatabase1.DatabaseName;
+        context.options
+            = zest::disclosures::OptionsText(listFilters_, session_->Classes, lib.Area.AreaThreshold, options, run);
+        std::vector<zest::disclosures::Disclosure> written;
+        const auto collect = [&](const zest::SubjectOutcome& outcome) {
+            if (!outcome.Written)
+                return;
+            zest::disclosures::Disclosure& d = written.emplace_back(context);
+            d.subjectId = outcome.Id;
+            d.subjectName = outcome.Name;
+        };
+
         // The file is removed on every way out; the run empties the line buffer when
         // it stops on an error, and the preview keeps its text.
         zest::TempFileGuard temp(zest::MakeTempFileName("kp"));
@@ -53,14 +71,14 @@ void TForm1::BtnZestawienieClick()
                 MoveGridToSubject(subjects_.Current());
             });
             try {
-                statementRun.Run(cursor, run, StatementFile, progress.Callback());
+                statementRun.Run(cursor, run, StatementFile, progress.Callback(), collect);
             } catch (const zest::RunCancelled&) {
                 return; // the user asked for it: nothing to show
             }
             StatementFile.Close();
         }
         if (wiz_) {
-            wiz_->LoadResults(temp.path(), ui->dopiszDoWydruku->isChecked());
+            wiz_->ShowRun(temp.path(), ui->dopiszDoWydruku->isChecked(), std::move(written));
             temp.Remove();
             zest::ui::BringToFront(wiz_);
         }

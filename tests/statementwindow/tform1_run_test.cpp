@@ -16,11 +16,13 @@
 #include <sys/resource.h>
 
 #include "demoregister.h"
+#include "disclosures/register.h"
 #include "libraryreset.h"
 #include "messagerecorder.h"
 #include "preview/twiz.h"
 #include "samplerows.h"
 #include "scopedenv.h"
+#include "statement/codepage.h"
 #include "statementwindow/tform1.h"
 
 using zest::test::LibraryReset;
@@ -180,6 +182,43 @@ TEST_F(WindowRun, FailuresLeaveNoTraceAndTheNextRunWorks)
     EXPECT_EQ(TempFiles(), 0);
 }
 
+// The statements that reach the preview are recorded, one row per subject; when the
+// register cannot be written the preview shows nothing new and the register keeps nothing.
+TEST_F(WindowRun, ThePreviewRecordsWhatItShowsOrRefusesIt)
+{
+    const std::string path = tmp + "/disclosures.sqlite";
+    const ScopedEnv recorded(zest::disclosures::EnvironmentVariable, path);
+    const zest::disclosures::DisclosureRegister disclosures(path);
+    Search();
+    Run();
+    ASSERT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].Text.toStdString();
+    const std::string shown = Preview();
+    const std::vector<zest::disclosures::DisclosureRow> rows = disclosures.Read();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.size(), form->wiz()->Subjects().size());
+    for (const auto& r : rows) {
+        EXPECT_EQ(r.output, "preview");
+        EXPECT_EQ(r.user, "SYSDBA");
+        EXPECT_EQ(r.database, reg->path());
+        EXPECT_EQ(r.options, "kind=fizyczne; threshold=0; marks=all");
+        EXPECT_FALSE(r.subjectName.empty());
+        const std::string name = zest::cp1250::FromUtf8(r.subjectName, zest::cp1250::Substitute);
+        EXPECT_NE(shown.find(name.substr(0, name.find(' '))), std::string::npos) << r.subjectName;
+    }
+
+    const std::string unwritable = tmp + "/disclosures.sqlite/inside.sqlite"; // below a file
+    setenv(zest::disclosures::EnvironmentVariable, unwritable.c_str(), 1);
+    Check("dopiszDoWydruku")->setChecked(true);
+    Run();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].Text,
+        QString::fromUtf8("Nie można zapisać rejestru udostępnień %1: unable to open database file")
+            .arg(QString::fromStdString(unwritable)));
+    EXPECT_EQ(Preview(), shown);
+    EXPECT_EQ(disclosures.Read().size(), rows.size());
+    EXPECT_EQ(TempFiles(), 0);
+}
+
 } // namespace
 
 namespace
@@ -201,6 +240,8 @@ TEST(WindowRunProgress, CancelFromTheDialogDiscardsTheRun)
     const std::string tmp = zest::test::UniqueTempPath("win-cancel-tmp", "");
     fs::create_directories(tmp);
     const ScopedEnv tmpdir("TMPDIR", tmp);
+    const std::string disclosures = tmp + "-disclosures.sqlite";
+    const ScopedEnv recorded(zest::disclosures::EnvironmentVariable, disclosures);
     zest::Library().Area.AreaThreshold = 0;
     {
         TForm1 form;
@@ -227,6 +268,7 @@ TEST(WindowRunProgress, CancelFromTheDialogDiscardsTheRun)
         EXPECT_TRUE(form.wiz()->Text().empty());
         EXPECT_TRUE(zest::Library().Lines.empty());
         EXPECT_TRUE(fs::is_empty(tmp));
+        EXPECT_FALSE(fs::exists(disclosures)) << "a cancelled run records nothing";
     }
     fs::remove_all(tmp);
     fs::remove(path);
