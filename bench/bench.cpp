@@ -197,6 +197,8 @@ void PrintKeys(const Options& o, const Figures& f)
         std::printf("max_prepares_per_text=%d\n", r->mostOfOne);
         std::printf("executions_per_run=%zu\n", r->executions);
         key("commune_file_mb", static_cast<double>(r->fileBytes) / (1 << 20), "%.1f");
+        key("disclosure_record_s", r->record.median);
+        key("disclosure_overhead", r->recordShare.median, "%.4f");
     }
     if (o.subjects.size() > 1) {
         const int county = o.subjects.back();

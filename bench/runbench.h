@@ -17,6 +17,11 @@ namespace zest
 class StatementSession;
 }
 
+namespace zest::disclosures
+{
+class DisclosureRegister;
+}
+
 namespace zest::bench
 {
 
@@ -36,6 +41,8 @@ struct RunResult {
     int memberLists = 0; // prepares of member lists "... IN (...)"
     std::size_t executions = 0;
     std::uintmax_t fileBytes = 0; // the statement file of one run
+    Stats record; // seconds of recording the run in a register of disclosures
+    Stats recordShare; // that time ÷ the run's own time
 };
 
 // Creates the demo register unless `marker` names a kept register of that size.
@@ -50,7 +57,11 @@ RunResult MeasureRun(const RunTarget& t, int subjects, int reps, const std::file
 // Every person, institution and group, all classes marked (as the session has them),
 // threshold 0, into one statement file: the tool's own statement run once per kind.
 // Returns seconds.
-double TimedRun(StatementSession& session, const std::string& outPath);
+// With a register of disclosures, the run records its subjects there as the tool does
+// (one row per written statement, kept once the file is whole) and `recordSeconds` gets
+// the time of that recording, collecting the rows included.
+double TimedRun(StatementSession& session, const std::string& outPath,
+    const disclosures::DisclosureRegister* record = nullptr, double* recordSeconds = nullptr);
 
 // Whether anything listens on the loopback server's port.
 bool ServerReachable();

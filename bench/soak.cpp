@@ -30,9 +30,9 @@
 
 #include "demoregister.h"
 #include "preview/twiz.h"
-#include "widgets/messages.h"
 #include "statement/librarystate.h"
 #include "statementwindow/tform1.h"
+#include "widgets/messages.h"
 
 extern char** environ;
 

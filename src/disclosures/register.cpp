@@ -177,8 +177,14 @@ std::unique_ptr<sqlite::Connection> DisclosureRegister::Open(Access access) cons
 PendingDisclosures DisclosureRegister::Begin(
     const std::vector<Disclosure>& rows, Output output, std::optional<std::string> file) const
 {
+    return Begin(rows, std::vector<Target> { { output, std::move(file) } });
+}
+
+PendingDisclosures DisclosureRegister::Begin(
+    const std::vector<Disclosure>& rows, const std::vector<Target>& targets) const
+{
     PendingDisclosures pending;
-    if (!IsOn() || rows.empty())
+    if (!IsOn() || rows.empty() || targets.empty())
         return pending;
     std::unique_ptr<sqlite::Connection> db = Open(Access::Write);
     Guarded(Verb::Write, path_, [&] {
@@ -188,22 +194,23 @@ PendingDisclosures DisclosureRegister::Begin(
                VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8))");
         const std::string time = UtcNow();
         Utf8Cache user, database, options;
-        for (const Disclosure& d : rows) {
-            insert.Bind(1, std::string_view(time));
-            insert.Bind(2, std::string_view(user(d.user)));
-            insert.Bind(3, std::string_view(database(d.database)));
-            insert.Bind(4, std::int64_t { d.subjectId });
-            insert.Bind(5, std::string_view(cp1250::ToUtf8(d.subjectName)));
-            insert.Bind(6, std::string_view(OutputName(output)));
-            insert.Bind(7, file);
-            insert.Bind(8, std::string_view(options(d.options)));
-            insert.Step();
-            insert.Reset();
-        }
+        for (const Target& target : targets)
+            for (const Disclosure& d : rows) {
+                insert.Bind(1, std::string_view(time));
+                insert.Bind(2, std::string_view(user(d.user)));
+                insert.Bind(3, std::string_view(database(d.database)));
+                insert.Bind(4, std::int64_t { d.subjectId });
+                insert.Bind(5, std::string_view(cp1250::ToUtf8(d.subjectName)));
+                insert.Bind(6, std::string_view(OutputName(target.output)));
+                insert.Bind(7, target.file);
+                insert.Bind(8, std::string_view(options(d.options)));
+                insert.Step();
+                insert.Reset();
+            }
     });
     pending.db_ = std::move(db);
     pending.path_ = path_;
-    pending.rows_ = rows.size();
+    pending.rows_ = rows.size() * targets.size();
     return pending;
 }
 

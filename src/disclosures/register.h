@@ -50,6 +50,12 @@ enum class Output { Preview, Print, Pdf, File, Cli };
 // "preview", "print", "pdf", "file", "cli": the text the register keeps.
 const char* OutputName(Output output) noexcept;
 
+// Where one output went: the output, and its file where it has one.
+struct Target {
+    Output output = Output::Preview;
+    std::optional<std::string> file;
+};
+
 // One subject handed out. Text as the program holds it: Windows-1250 (stored as UTF-8).
 struct Disclosure {
     std::string user; // the register user: the user name of the session
@@ -128,6 +134,9 @@ public:
     // DisclosureError: the output must then be refused.
     PendingDisclosures Begin(
         const std::vector<Disclosure>& rows, Output output, std::optional<std::string> file = std::nullopt) const;
+    // The same for several outputs of the same rows at once (the tool's statement file
+    // and its PDF), in one transaction.
+    PendingDisclosures Begin(const std::vector<Disclosure>& rows, const std::vector<Target>& targets) const;
 
     // The rows that match, oldest first. A register that does not exist yet is empty.
     // Throws std::invalid_argument for a date that is not IsDate, DisclosureError.

@@ -201,6 +201,22 @@ TEST(CliCredentials, CommandLineThenEnvironmentThenDefaults)
     EXPECT_EQ(FirstLine(empty), "");
 }
 
+TEST(CliArgs, DisclosuresOptions)
+{
+    const DisclosuresOptions o = ParseDisclosuresArguments(
+        { "--subject", "7", "--user", "JAN", "--since", "2024-02-29", "--until=2024-03-01", "--csv", "d.csv" });
+    EXPECT_EQ(o.subject, 7);
+    EXPECT_EQ(o.user, "JAN");
+    EXPECT_EQ(o.since, "2024-02-29");
+    EXPECT_EQ(o.until, "2024-03-01");
+    EXPECT_EQ(o.csv, "d.csv");
+    EXPECT_EQ(ParseDisclosuresArguments({ "--purge-before", "2020-01-01" }).purgeBefore, "2020-01-01");
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>> { { "--since", "2023-02-29" },
+             { "--until", "2024-1-01" }, { "--since", "2024-03-02", "--until", "2024-03-01" },
+             { "--purge-before", "2020-01-01", "--subject", "1" }, { "--database", "x" }, { "--csv" } })
+        EXPECT_THROW(ParseDisclosuresArguments(bad), UsageError) << bad.front();
+}
+
 // A spreadsheet takes a cell starting with = + - @, a tab or a carriage return for a formula.
 TEST(CsvField, QuotesSeparatorsAndDisarmsFormulas)
 {

@@ -9,11 +9,13 @@
 
 #include "commandline.h"
 #include "database/numbertext.h"
+#include "disclosures/register.h"
 
 namespace zest::cli
 {
 
 const char* const HelpText = R"(Usage: zestawienia-cli --database DB [options]
+       zestawienia-cli disclosures [options]
 Writes the holdings statements of a register's subjects, as the statement window does.
 
   --database DB          register database (path, or host[/port]:path for a server)
@@ -55,12 +57,34 @@ Writes the holdings statements of a register's subjects, as the statement window
                          network; the same bytes)
   --help                 this text
 
+Every statement written is recorded in the register of disclosures (see
+"zestawienia-cli disclosures --help"); when it cannot be written, nothing is output.
 A database on a server is named host:path or host/port:path (for instance
 registry.office/3050:/srv/registers/gmina.fdb). A user name, password or role
 holding a line break or another control character is refused (status 2).
 The output, summary and PDF files appear only when the run succeeds.
 Exit status: 0 success, 1 database or file error, 2 usage error, 3 some subjects
 of --subjects-file set aside (the others written), 128 + N when stopped by signal N.
+)";
+
+const char* const DisclosuresHelpText = R"(Usage: zestawienia-cli disclosures [options]
+Prints the register of disclosures: who was handed whose data, when and how. One line
+per subject per output, newest last, ';'-separated UTF-8 under the header
+time;user;database;subject;name;output;options
+
+  --subject ID_PDM           only the rows of this subject
+  --user U                   only the rows of this register user
+  --since YYYY-MM-DD         only rows of this day (UTC) or later
+  --until YYYY-MM-DD         only rows of this day (UTC) or earlier
+  --csv FILE                 write the lines to FILE (with a byte order mark and CRLF
+                             line ends, for a spreadsheet) instead of standard output
+  --purge-before YYYY-MM-DD  delete the rows of the days before this one (retention);
+                             the register keeps a note of the purge
+  --help                     this text
+
+The register is the file ZESTAWIENIA_DISCLOSURES names, else disclosures.sqlite in
+~/.local/share/zestawienia; ZESTAWIENIA_DISCLOSURES=off turns it off.
+Exit status: 0 success, 1 the register cannot be read or written, 2 usage error.
 )";
 
 namespace
@@ -97,14 +121,14 @@ T OneOf(const std::string& name, const std::string& text, std::initializer_list<
 
 // Every option: its name, the name of its value (none for a switch) and where it goes.
 // The options are read in the order given, so the last of a repeated one counts.
-struct OptionRule {
+template <typename O> struct OptionRule {
     const char* name;
     const char* valueName;
-    void (*read)(Options&, const std::string& name, const std::string& value);
+    void (*read)(O&, const std::string& name, const std::string& value);
     const char* shortName = nullptr;
 };
 
-const OptionRule Rules[] = {
+const OptionRule<Options> Rules[] = {
     { "help", nullptr, [](Options& o, const std::string&, const std::string&) { o.help = true; }, "h" },
     { "database", "DB", [](Options& o, const std::string&, const std::string& v) { o.database = v; } },
     { "user", "U", [](Options& o, const std::string&, const std::string& v) { o.user = v; } },
@@ -156,20 +180,12 @@ const OptionRule Rules[] = {
         } },
 };
 
-const OptionRule& RuleOf(const QString& name)
-{
-    for (const OptionRule& rule : Rules)
-        if (name == QLatin1String(rule.name) || (rule.shortName && name == QLatin1String(rule.shortName)))
-            return rule;
-    throw std::logic_error("no rule for the option " + name.toStdString());
-}
-
-} // namespace
-
-Options ParseArguments(const std::vector<std::string>& args)
+// The options of `args` read by `rules`, in the order given.
+template <typename O, std::size_t N>
+O ReadOptions(const OptionRule<O> (&rules)[N], const std::vector<std::string>& args)
 {
     QCommandLineParser parser;
-    for (const OptionRule& rule : Rules) {
+    for (const OptionRule<O>& rule : rules) {
         QStringList names { QString::fromLatin1(rule.name) };
         if (rule.shortName)
             names.prepend(QString::fromLatin1(rule.shortName));
@@ -188,15 +204,61 @@ Options ParseArguments(const std::vector<std::string>& args)
     }
 
     // Each option in the order given, with its next value.
-    Options o;
+    O o;
     std::map<QString, qsizetype> used;
     for (const QString& found : parser.optionNames()) {
-        const OptionRule& rule = RuleOf(found);
+        const auto rule = std::find_if(std::begin(rules), std::end(rules), [&](const OptionRule<O>& r) {
+            return found == QLatin1String(r.name) || (r.shortName && found == QLatin1String(r.shortName));
+        });
+        if (rule == std::end(rules))
+            throw std::logic_error("no rule for the option " + found.toStdString());
         std::string value;
-        if (rule.valueName)
+        if (rule->valueName)
             value = tools::FromParser(parser.values(found).at(used[found]++));
-        rule.read(o, std::string("--") + rule.name, value);
+        rule->read(o, std::string("--") + rule->name, value);
     }
+    return o;
+}
+
+std::string Date(const std::string& name, const std::string& text)
+{
+    if (!disclosures::IsDate(text))
+        throw UsageError(name + ": '" + text + "' is not a date YYYY-MM-DD");
+    return text;
+}
+
+const OptionRule<DisclosuresOptions> DisclosuresRules[] = {
+    { "help", nullptr, [](DisclosuresOptions& o, const std::string&, const std::string&) { o.help = true; }, "h" },
+    { "subject", "ID_PDM",
+        [](DisclosuresOptions& o, const std::string& n, const std::string& v) { o.subject = ParseInt(n, v); } },
+    { "user", "U", [](DisclosuresOptions& o, const std::string&, const std::string& v) { o.user = v; } },
+    { "since", "YYYY-MM-DD",
+        [](DisclosuresOptions& o, const std::string& n, const std::string& v) { o.since = Date(n, v); } },
+    { "until", "YYYY-MM-DD",
+        [](DisclosuresOptions& o, const std::string& n, const std::string& v) { o.until = Date(n, v); } },
+    { "csv", "FILE",
+        [](DisclosuresOptions& o, const std::string& n, const std::string& v) { o.csv = FileName(n, v); } },
+    { "purge-before", "YYYY-MM-DD",
+        [](DisclosuresOptions& o, const std::string& n, const std::string& v) { o.purgeBefore = Date(n, v); } },
+};
+
+} // namespace
+
+DisclosuresOptions ParseDisclosuresArguments(const std::vector<std::string>& args)
+{
+    DisclosuresOptions o = ReadOptions(DisclosuresRules, args);
+    if (o.help)
+        return o;
+    if (o.purgeBefore && (o.subject || o.user || o.since || o.until || !o.csv.empty()))
+        throw UsageError("--purge-before takes no other option");
+    if (o.since && o.until && *o.since > *o.until)
+        throw UsageError("--since " + *o.since + " is after --until " + *o.until);
+    return o;
+}
+
+Options ParseArguments(const std::vector<std::string>& args)
+{
+    Options o = ReadOptions(Rules, args);
     if (!o.help && o.database.empty())
         throw UsageError("--database is required");
     if (o.password && !o.passwordFile.empty() && !o.help)

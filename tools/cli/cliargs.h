@@ -60,4 +60,19 @@ ClassCodes SplitToggle(const std::string& value);
 
 extern const char* const HelpText;
 
+// `zestawienia-cli disclosures [options]`: the register of disclosures read or purged.
+struct DisclosuresOptions {
+    std::optional<std::int32_t> subject;
+    std::optional<std::string> user; // UTF-8, as typed
+    std::optional<std::string> since, until; // YYYY-MM-DD, inclusive
+    std::string csv; // empty: standard output
+    std::optional<std::string> purgeBefore; // YYYY-MM-DD
+    bool help = false;
+};
+
+// The arguments after "disclosures"; throws UsageError.
+DisclosuresOptions ParseDisclosuresArguments(const std::vector<std::string>& args);
+
+extern const char* const DisclosuresHelpText;
+
 } // namespace zest::cli

@@ -20,6 +20,8 @@
 #include "cliargs.h"
 #include "credentials.h"
 #include "csvfield.h"
+#include "disclosures/optionstext.h"
+#include "disclosurescommand.h"
 #include "preview/printstatements.h"
 #include "richedit/oleriche.h"
 #include "statement/atomicfile.h"
@@ -32,6 +34,7 @@
 #include "statement/tempfile.h"
 #include "statementjob.h"
 #include "subjectsfile.h"
+#include "widgets/disclosurefolder.h"
 
 using namespace zest;
 
@@ -244,6 +247,21 @@ void ApplyMarks(ClassGrid& grid, const cli::Options& o)
     }
 }
 
+// The run's options as the register of disclosures keeps them.
+std::string RunOptionsText(
+    const cli::Options& o, const cli::StatementJob& job, const ClassGrid& classes, std::int32_t threshold)
+{
+    std::string text
+        = disclosures::OptionsText({ o.kind, job.from, job.to }, classes, threshold, job.statement, job.run);
+    if (job.subject)
+        text += "; subject=" + std::to_string(*job.subject);
+    if (job.precinct)
+        text += "; precinct=" + std::to_string(*job.precinct);
+    if (job.listed)
+        text += "; subjects-file=" + cp1250::FromUtf8(o.subjectsFile, cp1250::Substitute);
+    return text;
+}
+
 int Run(const cli::Options& o)
 {
     const std::string from = ToCp1250(o.from, "--from");
@@ -295,6 +313,12 @@ int Run(const cli::Options& o)
     std::string csv = "\xEF\xBB\xBFid_pdm;typ;nazwa;powierzchnia_m2;zapisano";
     csv += reasons ? ";powod\r\n" : "\r\n";
     std::vector<ListedSubjects::SetAside> setAside;
+    // Who was handed whose data: every subject whose statement was written.
+    disclosures::Disclosure handedOut;
+    handedOut.user = cp1250::FromUtf8(login.user, cp1250::Substitute);
+    handedOut.database = database;
+    handedOut.options = RunOptionsText(o, job, session.Classes, lib.Area.AreaThreshold);
+    std::vector<disclosures::Disclosure> handed;
     {
         StatementFile file;
         file.Open(temp.path());
@@ -306,6 +330,11 @@ int Run(const cli::Options& o)
             };
         setAside
             = cli::RunStatementJob(session, lib.Lines, lib.Area, job, file, progress, [&](const SubjectOutcome& s) {
+                  if (s.Written) {
+                      handedOut.subjectId = s.Id;
+                      handedOut.subjectName = s.Name;
+                      handed.push_back(handedOut);
+                  }
                   if (csvFile)
                       csv += std::to_string(s.Id) + ";" + cli::CsvField(KindText(s.Kind)) + ";"
                           + cli::CsvField(ToUtf8(s.Name)) + ";" + std::to_string(s.SelectedArea) + ";"
@@ -328,10 +357,19 @@ int Run(const cli::Options& o)
     if (outFile) {
         CopyStatement(temp.path(), o.encoding, [&](std::string_view b) { outFile->file().Write(b); });
         outFile->file().Close();
-    } else {
-        CopyStatement(temp.path(), o.encoding, WriteToStandardOutput);
     }
+    // Nothing is handed out unrecorded: the register takes the rows first (or refuses,
+    // and no file appears), and keeps them once every output is whole. The write lock is
+    // held only while the statements go to standard output.
+    std::vector<disclosures::Target> targets { { disclosures::Output::Cli,
+        o.output.empty() ? std::optional<std::string>() : std::optional<std::string>(o.output) } };
+    if (pdfFile)
+        targets.push_back({ disclosures::Output::Pdf, o.pdf });
+    disclosures::PendingDisclosures pending = ui::Disclosures().Begin(handed, targets);
+    if (!outFile)
+        CopyStatement(temp.path(), o.encoding, WriteToStandardOutput);
     temp.Remove();
+    pending.Commit();
     // The files appear only now, when all are whole.
     if (outFile)
         outFile->Commit();
@@ -340,6 +378,27 @@ int Run(const cli::Options& o)
     if (pdfFile)
         pdfFile->Commit();
     return setAside.empty() ? 0 : 3;
+}
+
+int DisclosuresMain(const std::vector<std::string>& args)
+{
+    cli::DisclosuresOptions o;
+    try {
+        o = cli::ParseDisclosuresArguments(args);
+    } catch (const cli::UsageError& e) {
+        std::fprintf(stderr, "zestawienia-cli disclosures: %s\n\n%s", e.what(), cli::DisclosuresHelpText);
+        return 2;
+    }
+    if (o.help) {
+        std::fputs(cli::DisclosuresHelpText, stdout);
+        return 0;
+    }
+    try {
+        return cli::RunDisclosuresCommand(o, ui::Disclosures());
+    } catch (const std::exception& e) {
+        PrintError(e);
+        return 1;
+    }
 }
 
 } // namespace
@@ -351,6 +410,8 @@ int main(int argc, char* argv[])
     std::signal(SIGXFSZ, SIG_IGN);
     InterruptCleanup::Install();
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args.front() == "disclosures")
+        return DisclosuresMain({ args.begin() + 1, args.end() });
     cli::Options o;
     try {
         o = cli::ParseArguments(args);
