@@ -6,6 +6,7 @@
 
 #include "preview/twiz.h"
 #include "runprogress.h"
+#include "statement/codepage.h"
 #include "statement/librarystate.h"
 #include "statement/statementfile.h"
 #include "statement/statementrun.h"
@@ -40,7 +41,7 @@ void TForm1::BtnZestawienieClick()
         zest::disclosures::Disclosure context;
         if (const auto& login = session_->IBDatabase1.credentials())
             context.user = login->user;
-        context.database = session_->IBDatabase1.DatabaseName;
+        context.database = zest::cp1250::FromUtf8(session_->IBDatabase1.DatabaseName, zest::cp1250::Substitute);
         context.options
             = zest::disclosures::OptionsText(listFilters_, session_->Classes, lib.Area.AreaThreshold, options, run);
         std::vector<zest::disclosures::Disclosure> written;
