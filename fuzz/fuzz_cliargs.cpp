@@ -1,4 +1,5 @@
-// The command line of zestawienia-cli: the input is its arguments, NUL-separated.
+// The command line of zestawienia-cli (and of its disclosures command): the input is its
+// arguments, NUL-separated.
 // A UsageError is a valid answer; anything accepted must be a usable set of options.
 
 #include "cliargs.h"
@@ -32,6 +33,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             end = text.size();
         args.emplace_back(text.substr(start, end - start));
         start = end + 1;
+    }
+
+    if (!args.empty() && args.front() == "disclosures") {
+        try {
+            const zest::cli::DisclosuresOptions d
+                = zest::cli::ParseDisclosuresArguments({ args.begin() + 1, args.end() });
+            Check(d.help || !d.purgeBefore || (!d.subject && !d.user && !d.since && !d.until && d.csv.empty()));
+            Check(d.help || !d.since || !d.until || *d.since <= *d.until);
+            for (const auto& date : { d.since, d.until, d.purgeBefore })
+                Check(!date || date->size() == 10);
+        } catch (const zest::cli::UsageError&) {
+        }
+        return 0;
     }
 
     zest::cli::Options o;
