@@ -126,14 +126,20 @@ private:
 };
 
 enum class TransactionMode {
-    ReadCommittedNoWait, // read_committed, rec_version, nowait: the statement window's transaction
+    // read, read_committed, rec_version, nowait: browsing (lists, class grid, precincts).
+    // The server starts such a transaction as committed: held open all day, it keeps
+    // nothing from its garbage collection.
+    ReadOnly,
+    // read, concurrency, nowait: one statement run, which sees the register as it stood
+    // when the run began. Holds the server's oldest active transaction while it is open.
+    Snapshot,
     Write, // concurrency, wait: used by tools that fill a register
 };
 
 class Transaction
 {
 public:
-    explicit Transaction(Database& db, TransactionMode mode = TransactionMode::ReadCommittedNoWait);
+    explicit Transaction(Database& db, TransactionMode mode = TransactionMode::ReadOnly);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -142,6 +148,7 @@ public:
     void Commit(); // closes the cursors of its queries first
     void Rollback() noexcept; // likewise
     bool Active() const noexcept { return static_cast<bool>(handle_); }
+    TransactionMode mode() const noexcept { return mode_; }
     Database& database(); // throws when the database object was destroyed
     unsigned int* handlePtr() noexcept { return handle_.ptr(); }
 

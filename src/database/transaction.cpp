@@ -38,9 +38,14 @@ void Transaction::Start()
         throw StateError("Database not connected");
     std::string tpb;
     tpb += static_cast<char>(isc_tpb_version3);
-    if (mode_ == TransactionMode::ReadCommittedNoWait) {
+    if (mode_ == TransactionMode::ReadOnly) {
+        tpb += static_cast<char>(isc_tpb_read);
         tpb += static_cast<char>(isc_tpb_read_committed);
         tpb += static_cast<char>(isc_tpb_rec_version);
+        tpb += static_cast<char>(isc_tpb_nowait);
+    } else if (mode_ == TransactionMode::Snapshot) {
+        tpb += static_cast<char>(isc_tpb_read);
+        tpb += static_cast<char>(isc_tpb_concurrency);
         tpb += static_cast<char>(isc_tpb_nowait);
     } else {
         tpb += static_cast<char>(isc_tpb_write);

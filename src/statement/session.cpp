@@ -92,17 +92,20 @@ void StatementSession::StartTransactionAndLoad()
 void StatementSession::StartupLoads(fb::Transaction& tr, PrecinctTable& precincts, ClassGrid& classes)
 {
     classes.Reset();
-    {
-        fb::Query q(tr, reg::PrecinctQuery);
-        q.Open();
-        precincts.Clear();
-        while (q.Next())
-            precincts.Add(q.AsInteger("id"), q.AsString("naz"));
-    }
+    LoadPrecincts(tr, precincts);
     fb::Query q(tr, reg::ClassQuery);
     q.Open();
     while (q.Next())
         classes.Add(q.AsString("ofu"), q.AsString("ozu"), q.AsString("ozk"));
+}
+
+void StatementSession::LoadPrecincts(fb::Transaction& tr, PrecinctTable& precincts)
+{
+    fb::Query q(tr, reg::PrecinctQuery);
+    q.Open();
+    precincts.Clear();
+    while (q.Next())
+        precincts.Add(q.AsInteger("id"), q.AsString("naz"));
 }
 
 } // namespace zest

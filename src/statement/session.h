@@ -63,13 +63,17 @@ public:
     // Precinct names, then land-use classes, through the transaction; the class grid is
     // reset to its header and one empty row first. Throws on any database error.
     static void StartupLoads(fb::Transaction& tr, PrecinctTable& precincts, ClassGrid& classes);
+    // The precinct names alone (a run reads them again in its own snapshot).
+    static void LoadPrecincts(fb::Transaction& tr, PrecinctTable& precincts);
 
     // Disconnects every session that exists, for the library's unload when its windows
     // can no longer be destroyed.
     static void DisconnectAll() noexcept;
 
     fb::Database IBDatabase1;
-    fb::Transaction IBTransaction1 { IBDatabase1, fb::TransactionMode::ReadCommittedNoWait };
+    // Browsing: read-only read committed, open for the window's life; a statement run
+    // reads in a snapshot of its own (RunSnapshot).
+    fb::Transaction IBTransaction1 { IBDatabase1, fb::TransactionMode::ReadOnly };
     PrecinctTable Precincts;
     ClassGrid Classes;
 

@@ -182,6 +182,31 @@ void SubjectList::MoveTo(int row)
         observer_->CurrentRowChanged(row);
 }
 
+std::optional<SubjectKey> SubjectList::CurrentKey() const
+{
+    if (!IsOpen() || current_ < 0)
+        return std::nullopt;
+    return SubjectKey { Integer("id_PDM"), Letter("Typ") };
+}
+
+int SubjectList::FindRow(const SubjectKey& key)
+{
+    if (!IsOpen())
+        return -1;
+    const int id = ColumnIndex("id_PDM");
+    const int kind = ColumnIndex("Typ");
+    if (id < 0 || kind < 0)
+        throw fb::UsageError("the list has no id_PDM or Typ column");
+    for (int row = 0;; ++row) {
+        if (row >= RowCount() && FetchMore(batch_) == 0)
+            return -1;
+        const std::vector<Cell>& cells = rows_[static_cast<std::size_t>(row)];
+        if (CellInteger(cells[static_cast<std::size_t>(id)]) == key.Id
+            && fb::FirstLetter(fb::ReadText(cells[static_cast<std::size_t>(kind)])) == key.Kind)
+            return row;
+    }
+}
+
 const SubjectList::Cell* SubjectList::CurrentCell(std::string_view column) const
 {
     if (!IsOpen())

@@ -40,6 +40,15 @@ public:
     virtual void CurrentRowChanged(int row) = 0;
 };
 
+// A subject as the register knows it (id_PDM with its kind letter), not by its place in
+// a list: the same list read again, after a lost connection or for a run, may hold other
+// rows before it, or no longer hold it.
+struct SubjectKey {
+    std::int32_t Id = 0;
+    char Kind = '\0';
+    bool operator==(const SubjectKey&) const = default;
+};
+
 class SubjectList : public SubjectRow
 {
 public:
@@ -97,6 +106,12 @@ public:
     // Makes `row` current, reading up to it when needed. False when the list has no
     // such row (nothing changes then).
     bool SetCurrent(int row);
+
+    // The subject of the current row; none when the list is closed or empty.
+    std::optional<SubjectKey> CurrentKey() const;
+    // The first row of this subject, reading on as far as needed; -1 when the list does
+    // not hold it. Throws as FetchMore does.
+    int FindRow(const SubjectKey& key);
 
     // The current row's columns by name, without regard to case: a null reads as 0 or
     // as the empty text; an empty list reads as nulls. An unknown column, or reading a

@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <initializer_list>
 #include <optional>
 #include <stdexcept>
@@ -13,6 +14,7 @@
 #include "classgridmodel.h"
 #include "preview/twiz.h"
 #include "statement/librarystate.h"
+#include "statement/statementrun.h"
 #include "statement/subjectlistsql.h"
 #include "statement/threshold.h"
 #include "subjectlistmodel.h"
@@ -177,6 +179,7 @@ void TForm1::SetUpSubjectGrid()
     ui->DBGrid1->setModel(subjectModel_);
     ui->DBGrid1->verticalHeader()->hide();
     ui->DBGrid1->verticalHeader()->setDefaultSectionSize(ClassRowHeight);
+    connect(subjectModel_, &zest::ui::SubjectListModel::CurrentSubjectChanged, this, &TForm1::SubjectListMoved);
     connect(subjectModel_, &zest::ui::SubjectListModel::CurrentSubjectChanged, this, &TForm1::MoveGridToSubject);
     connect(ui->DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TForm1::DBGrid1RowChanged);
 }
@@ -187,9 +190,29 @@ void TForm1::ShowSubjectColumns()
         ui->DBGrid1->setColumnHidden(c, subjectModel_->IsColumnHidden(c));
 }
 
+void TForm1::SubjectListMoved(int row)
+{
+    if (reopening_)
+        return;
+    chosen_ = subjects_.CurrentKey();
+    chosenName_ = chosen_ && row >= 0 ? zest::SubjectDisplayName(subjects_) : std::string();
+}
+
+void TForm1::PutRunCursorOnChosen(zest::SubjectList& list) const
+{
+    if (!chosen_)
+        return; // an empty list: its one row of nulls, as ever
+    const int row = list.FindRow(*chosen_);
+    if (row < 0 || !list.SetCurrent(row))
+        throw std::runtime_error("Wskazanego podmiotu \x84" + chosenName_ + "\x94 (id " + std::to_string(chosen_->Id)
+            + ") nie ma ju\xBF na li\x9C"
+              "cie: rejestr zmieni\xB3 si\xEA od jej pobrania. Zestawienie nie zosta\xB3o wykonane; pobierz "
+              "osoby ponownie i wska\xBF podmiot.");
+}
+
 void TForm1::MoveGridToSubject(int row)
 {
-    if (!gridFollows_ || row < 0 || row >= subjectModel_->rowCount())
+    if (row < 0 || row >= subjectModel_->rowCount())
         return;
     QItemSelectionModel* selection = ui->DBGrid1->selectionModel();
     if (selection->currentIndex().row() == row)
@@ -254,16 +277,27 @@ void TForm1::Reconnect(bool keepList)
 {
     zest::ClassGrid marks = session_->Classes;
     const std::string listSql = keepList && subjects_.IsOpen() ? subjects_.Sql() : std::string();
-    const int current = subjects_.Current();
-    Disconnect();
+    {
+        // The chosen subject stays chosen while the list goes and comes back.
+        reopening_ = true;
+        const auto chosenKept = qScopeGuard([this] { reopening_ = false; });
+        Disconnect();
+    }
     ConnectDatabase();
     if (!session_->Connected())
         return;
     session_->Classes.KeepMarks(marks);
     classModel_->MarksChanged();
     if (!listSql.empty()) {
+        // Other clerks may have added or removed subjects meanwhile: the cursor goes back
+        // to the chosen subject by its id, never to its old row number. When the subject
+        // is gone, it stays chosen, and a run for it alone is refused.
+        reopening_ = true;
+        const auto chosenKept = qScopeGuard([this] { reopening_ = false; });
         subjects_.Open(session_->IBTransaction1, listSql);
-        subjects_.SetCurrent(current);
+        const int row = chosen_ ? subjects_.FindRow(*chosen_) : -1;
+        if (row >= 0)
+            subjects_.SetCurrent(row);
         ShowSubjectColumns();
     }
 }

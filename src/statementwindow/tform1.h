@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "disclosures/optionstext.h"
@@ -84,6 +85,12 @@ private:
     void ShowSubjectColumns();
     void MoveGridToSubject(int row);
     void DBGrid1RowChanged(const QModelIndex& current);
+    // The list's cursor moved: the subject there is now the chosen one, unless the list
+    // is being read again to put the cursor back on the chosen subject.
+    void SubjectListMoved(int row);
+    // The single-subject run's subject in the run's own reading of the list: the list's
+    // cursor put on the chosen subject, or a refusal that names it.
+    void PutRunCursorOnChosen(zest::SubjectList& list) const;
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<zest::StatementSession> session_;
@@ -97,5 +104,9 @@ private:
     QButtonGroup* typOsoby_ = nullptr;
     QPointer<Twiz> wiz_;
     bool running_ = false; // a statement run is under way
-    bool gridFollows_ = true; // the grid's current row follows the list's cursor
+    // The subject of "tylko dla wskazanej osoby", by its id and kind: the cursor's subject,
+    // kept when the list is read again and the subject is no longer in it.
+    std::optional<zest::SubjectKey> chosen_;
+    std::string chosenName_; // Windows-1250, for the refusal
+    bool reopening_ = false; // the list is being read again; the cursor's moves choose nothing
 };

@@ -2,12 +2,14 @@
 #include "tform1.h"
 
 #include <QScopeGuard>
+#include <optional>
 #include <vector>
 
 #include "preview/twiz.h"
 #include "runprogress.h"
 #include "statement/codepage.h"
 #include "statement/librarystate.h"
+#include "statement/runsnapshot.h"
 #include "statement/statementfile.h"
 #include "statement/statementrun.h"
 #include "statement/statementwriter.h"
@@ -56,27 +58,39 @@ void TForm1::BtnZestawienieClick()
         // The file is removed on every way out; the run empties the line buffer when
         // it stops on an error, and the preview keeps its text.
         zest::TempFileGuard temp(zest::MakeTempFileName("kp"));
+        std::optional<zest::SubjectKey> last;
         {
-            zest::StatementWriter writer(session_->IBTransaction1, session_->Precincts, session_->Classes, lib.Lines,
+            // The run reads the register as it stands now, in one snapshot that ends
+            // with the run: its own reading of the list (the grid's rows may be hours
+            // old), the precinct names and every statement of its subjects.
+            zest::RunSnapshot snapshot(session_->IBDatabase1);
+            zest::SubjectList list;
+            if (subjects_.IsOpen()) {
+                list.Open(snapshot.Transaction(), subjects_.Sql());
+                if (run.wskazany)
+                    PutRunCursorOnChosen(list);
+            }
+            zest::StatementWriter writer(snapshot.Transaction(), snapshot.Precincts(), session_->Classes, lib.Lines,
                 lib.Area, lib.Spouses, options);
-            zest::StatementRun statementRun(session_->IBTransaction1, writer, lib.Lines, lib.Area);
+            zest::StatementRun statementRun(snapshot.Transaction(), writer, lib.Lines, lib.Area);
             zest::StatementFile StatementFile;
             StatementFile.Open(temp.path());
-            zest::SubjectListCursor cursor(subjects_);
+            zest::SubjectListCursor cursor(list);
             zest::ui::RunProgress progress(this);
-            // The grid catches up with the cursor once, when the run ends, instead of
-            // scrolling through every subject.
-            gridFollows_ = false;
-            const auto follow = qScopeGuard([this] {
-                gridFollows_ = true;
-                MoveGridToSubject(subjects_.Current());
-            });
             try {
                 statementRun.Run(cursor, run, StatementFile, progress.Callback(), collect);
             } catch (const zest::RunCancelled&) {
                 return; // the user asked for it: nothing to show
             }
             StatementFile.Close();
+            if (!run.wskazany)
+                last = list.CurrentKey();
+        }
+        // The grid's cursor goes where the run's cursor ended, on the last subject.
+        if (last) {
+            const int row = subjects_.FindRow(*last);
+            if (row >= 0)
+                subjects_.SetCurrent(row);
         }
         if (wiz_) {
             wiz_->ShowRun(temp.path(), ui->dopiszDoWydruku->isChecked(), std::move(written));

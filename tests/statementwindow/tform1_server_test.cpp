@@ -7,20 +7,25 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <thread>
 #include <unistd.h>
 
 #include "demoregister.h"
+#include "disclosures/register.h"
 #include "libraryreset.h"
 #include "messagerecorder.h"
 #include "preview/twiz.h"
 #include "register/ddl.h"
 #include "scopedenv.h"
+#include "serverregister.h"
 #include "statement/classmarks.h"
 #include "statementwindow/tform1.h"
+#include "statement/subjectlist.h"
 #include "tcpforwarder.h"
 #include "testregister.h"
 #include "widgets/messages.h"
@@ -253,6 +258,118 @@ TEST(ServerGoneWindowTest, EachActionAfterADropConnectsAgain)
         EXPECT_EQ(runFiles(), 0);
     }
     std::filesystem::remove_all(tmp);
+}
+
+// Another clerk works on the register while the window is open. The window browses in a
+// read-only read committed transaction that holds nothing back on the server, a run
+// reads in a snapshot of its own that ends with it, and "tylko dla wskazanej osoby"
+// writes the chosen subject's statement, found by its id when the list is read again,
+// or refuses when the subject is gone.
+class ServerClerksTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!reg.available())
+            GTEST_SKIP() << "no Firebird server configured";
+        disclosuresPath = zest::test::UniqueTempPath("clerks", ".sqlite");
+        recorded.emplace(zest::disclosures::EnvironmentVariable, disclosuresPath);
+        clerk = reg.Connect();
+        zest::Library().Area.AreaThreshold = 0;
+        form = std::make_unique<TForm1>();
+        form->OpenRegister(reg.Through(link.port()), "SYSDBA", reg.password(), "");
+        ASSERT_TRUE(form->Session().Connected());
+        form->Session().Classes.MarkAll();
+        form->findChild<QPushButton*>("Button7")->click();
+        ASSERT_TRUE(form->Subjects().IsOpen());
+    }
+    void Run() { form->findChild<QPushButton*>("Button5")->click(); }
+    // The window's transactions as the server's monitoring sees them: read-only, isolation.
+    std::vector<std::pair<int, int>> WindowTransactions()
+    {
+        zest::fb::Transaction tr(*clerk);
+        tr.Start();
+        zest::fb::Query q(tr,
+            "select t.mon$read_only as ro, t.mon$isolation_mode as iso from mon$transactions t "
+            "join mon$attachments a on a.mon$attachment_id = t.mon$attachment_id "
+            "where a.mon$system_flag = 0 and t.mon$attachment_id <> current_connection");
+        q.Open();
+        std::vector<std::pair<int, int>> found;
+        while (q.Next())
+            found.emplace_back(q.AsInteger("ro"), q.AsInteger("iso"));
+        return found;
+    }
+    int OldestActiveGap()
+    {
+        zest::fb::Transaction tr(*clerk);
+        tr.Start();
+        zest::fb::Query q(tr, "select mon$next_transaction - mon$oldest_active as gap from mon$database");
+        q.Open();
+        q.Next();
+        return q.AsInteger("gap");
+    }
+
+    zest::test::ServerRegister reg { "win-clerks", 200 };
+    zest::net::TcpForwarder link { 3050 };
+    zest::test::LibraryReset library;
+    zest::test::MessageRecorder boxes;
+    std::string disclosuresPath;
+    std::optional<zest::test::ScopedEnv> recorded;
+    std::unique_ptr<zest::fb::Database> clerk;
+    std::unique_ptr<TForm1> form;
+};
+
+TEST_F(ServerClerksTest, BrowsingHoldsNothingBackAndARunLeavesNoTransaction)
+{
+    const std::vector<std::pair<int, int>> browsing { { 1, 2 } }; // read-only, read committed
+    EXPECT_EQ(WindowTransactions(), browsing);
+    for (int i = 0; i < 60; ++i)
+        zest::test::Commit(*clerk, "update obreby set naz = naz where id = 1");
+    EXPECT_LT(OldestActiveGap(), 10);
+    Run();
+    ASSERT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].Text.toStdString();
+    EXPECT_FALSE(form->wiz()->Text().empty());
+    EXPECT_EQ(WindowTransactions(), browsing);
+    EXPECT_LT(OldestActiveGap(), 10);
+}
+
+TEST_F(ServerClerksTest, TheChosenSubjectIsFoundByIdOrTheRunIsRefused)
+{
+    zest::SubjectList& list = form->Subjects();
+    auto* grid = form->findChild<QTableView*>("DBGrid1");
+    grid->setCurrentIndex(grid->model()->index(5, 0));
+    const std::int32_t chosen = list.Integer("id_PDM");
+    form->findChild<QCheckBox*>("wskazany")->setChecked(true);
+    Run();
+    ASSERT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].Text.toStdString();
+    const std::string statement = form->wiz()->Text();
+    ASSERT_NE(statement.find(list.Text("NZW")), std::string::npos);
+    const zest::disclosures::DisclosureRegister disclosures(disclosuresPath);
+    const std::size_t recordedRows = disclosures.Read().size();
+
+    // The connection drops; meanwhile a person who sorts first joins the register.
+    link.DropConnections();
+    zest::test::Commit(*clerk, "insert into osoby (id, nzw, pim, plec) values (90000001, 'AAAAA', 'Adam', 'M')");
+    zest::test::Commit(*clerk, "insert into podmioty (id_pdm, typ, id_os) values (90000001, 'F', 90000001)");
+    Run(); // meets the dropped connection
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    Run(); // connects again, reads the list again, the cursor on the same subject
+    ASSERT_EQ(boxes.boxes.size(), 1u) << boxes.boxes.back().Text.toStdString();
+    EXPECT_EQ(list.Current(), 6);
+    EXPECT_EQ(list.Integer("id_PDM"), chosen);
+    EXPECT_EQ(form->wiz()->Text(), statement);
+    EXPECT_EQ(disclosures.Read().size(), recordedRows + 1);
+
+    // And again, the chosen subject deleted meanwhile: refused, by name; nothing written.
+    link.DropConnections();
+    zest::test::Commit(*clerk, "delete from podmioty where id_pdm = " + std::to_string(chosen));
+    Run();
+    Run();
+    ASSERT_EQ(boxes.boxes.size(), 3u);
+    EXPECT_TRUE(boxes.boxes[2].Text.startsWith(QString::fromUtf8("Wskazanego podmiotu „"))) << boxes.boxes[2].Text.toStdString();
+    EXPECT_NE(boxes.boxes[2].Text.indexOf(QString::fromStdString("(id " + std::to_string(chosen) + ")")), -1);
+    EXPECT_EQ(form->wiz()->Text(), statement);
+    EXPECT_EQ(disclosures.Read().size(), recordedRows + 1);
 }
 
 // Credentials with a control character never reach the connection: a box that says

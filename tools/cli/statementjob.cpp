@@ -2,6 +2,7 @@
 
 #include "cliargs.h"
 #include "querycursor.h"
+#include "statement/runsnapshot.h"
 #include "statement/spouseslots.h"
 #include "statement/subjectlistsql.h"
 
@@ -12,19 +13,20 @@ std::vector<ListedSubjects::SetAside> RunStatementJob(StatementSession& session,
     const StatementJob& job, StatementFile& file, const StatementRun::Progress& progress,
     const StatementRun::OutcomeSink& outcome)
 {
+    // Every list and statement of the job in one snapshot of the register.
+    RunSnapshot snapshot(session.IBDatabase1);
+    fb::Transaction& tr = snapshot.Transaction();
     SpouseSlots spouses;
-    StatementWriter writer(
-        session.IBTransaction1, session.Precincts, session.Classes, lines, area, spouses, job.statement);
-    StatementRun run(session.IBTransaction1, writer, lines, area);
+    StatementWriter writer(tr, snapshot.Precincts(), session.Classes, lines, area, spouses, job.statement);
+    StatementRun run(tr, writer, lines, area);
     run.SetBatchSize(job.readAhead);
     if (job.listed) {
-        ListedSubjects list(session.IBTransaction1, job.kinds.at(0), *job.listed);
+        ListedSubjects list(tr, job.kinds.at(0), *job.listed);
         run.Run(list, job.run, file, progress, outcome);
         return list.SetAsideIds();
     }
     for (const int kind : job.kinds) {
-        QueryCursor list(
-            PrepareWithPlanFallback(session.IBTransaction1, SubjectListSql(kind, job.from, job.to, job.precinct)));
+        QueryCursor list(PrepareWithPlanFallback(tr, SubjectListSql(kind, job.from, job.to, job.precinct)));
         RunOptions options = job.run;
         if (job.subject) {
             list.First();

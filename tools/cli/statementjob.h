@@ -32,8 +32,9 @@ struct StatementJob {
     int readAhead = StatementRun::DefaultBatchSize; // subjects read ahead at a time; 0: one by one
 };
 
-// Writes the statements into `file` (open for writing) with the session's classes and
-// precincts, the area threshold of `area` and the lines through `lines`. Throws as
+// Writes the statements into `file` (open for writing) with the session's classes, in
+// one read-only snapshot of the register that ends with the job (its precinct names read
+// there too), the area threshold of `area` and the lines through `lines`. Throws as
 // StatementRun::Run does; the caller discards the file then.
 // Returns the listed ids that got no statement, with the reason.
 std::vector<ListedSubjects::SetAside> RunStatementJob(StatementSession& session, LineBuffer& lines, AreaState& area,
