@@ -11,6 +11,7 @@
 #include "database.h"
 #include "namedparams.h"
 #include "numbertext.h"
+#include "signalkeeper.h"
 
 namespace zest::fb
 {
@@ -48,15 +49,21 @@ std::string ToLowerAscii(std::string_view s)
     return r;
 }
 
-// "host:path" and "host/port:path" go to a server; a local path has no colon before its
-// first slash.
-bool IsRemote(const std::string& databaseName)
+// The client's own wire encryption settings, as firebird.conf spells them.
+bool IsWireCryptValue(std::string_view value)
 {
-    const std::size_t colon = databaseName.find(':');
-    return colon != std::string::npos && colon < databaseName.find('/');
+    return value == "Required" || value == "Enabled" || value == "Disabled";
 }
 
 } // namespace
+
+bool Database::IsRemote(const std::string& databaseName)
+{
+    // "host:path" and "host/port:path" go to a server; a local path is absolute or has no
+    // colon, as the client reads it.
+    const std::size_t colon = databaseName.find(':');
+    return colon != std::string::npos && colon > 0 && databaseName.front() != '/';
+}
 
 void StatusCheck::On(Database& db, const ISC_STATUS* status)
 {
@@ -131,6 +138,7 @@ void Database::Open()
     std::string dpb;
     dpb += static_cast<char>(isc_dpb_version1);
     std::uint32_t cachePages = 0;
+    std::string wireCrypt;
     for (const std::string& p : Params) {
         const std::size_t eq = p.find('=');
         if (eq == std::string::npos)
@@ -152,14 +160,26 @@ void Database::Open()
             if (!pages || *pages == 0)
                 throw UsageError("num_buffers: not a number of pages: " + std::string(value));
             cachePages = *pages;
+        } else if (name == "wire_crypt") {
+            if (!IsWireCryptValue(value))
+                throw UsageError("wire_crypt: not Required, Enabled or Disabled: " + std::string(value));
+            wireCrypt = value;
         } else
             throw UsageError("unknown connection parameter: " + name);
     }
+    // A field left empty is not sent: the embedded engine then takes the process's login
+    // name, the client ISC_USER and ISC_PASSWORD.
     if (credentials_) {
-        AppendDpbText(dpb, isc_dpb_user_name, credentials_->user, "user_name");
-        AppendDpbText(dpb, isc_dpb_password, credentials_->password, "password");
-        AppendDpbText(dpb, isc_dpb_sql_role_name, credentials_->role, "sql_role_name");
+        if (!credentials_->user.empty())
+            AppendDpbText(dpb, isc_dpb_user_name, credentials_->user, "user_name");
+        if (!credentials_->password.empty())
+            AppendDpbText(dpb, isc_dpb_password, credentials_->password, "password");
+        if (!credentials_->role.empty())
+            AppendDpbText(dpb, isc_dpb_sql_role_name, credentials_->role, "sql_role_name");
     }
+    // The attachment's own configuration lines go in one entry, a line each: of several
+    // entries the client keeps only the last.
+    std::string config;
     if (cachePages == 0)
         cachePages = LocalCachePages(DatabaseName);
     if (cachePages != 0) {
@@ -170,8 +190,12 @@ void Database::Open()
         // The embedded engine in its default mode takes the cache size from its
         // configuration only; the attachment may bring a setting of its own.
         if (!IsRemote(DatabaseName))
-            AppendDpbText(dpb, isc_dpb_config, "DefaultDbCachePages=" + std::to_string(cachePages), "num_buffers");
+            config += "DefaultDbCachePages=" + std::to_string(cachePages) + "\n";
     }
+    if (!wireCrypt.empty())
+        config += "WireCrypt=" + wireCrypt + "\n";
+    if (!config.empty())
+        AppendDpbText(dpb, isc_dpb_config, config, "configuration");
     dpb += static_cast<char>(isc_dpb_sql_dialect);
     dpb += static_cast<char>(1);
     dpb += static_cast<char>(3);
@@ -181,6 +205,7 @@ void Database::Open()
     if (DatabaseName.size() > 32000)
         throw UsageError("database name too long");
     Status st {};
+    const SignalKeeper signals;
     isc_attach_database(st, static_cast<short>(DatabaseName.size()), DatabaseName.c_str(), attachment_.ptr(),
         static_cast<short>(dpb.size()), dpb.data());
     Check(st);
@@ -220,6 +245,7 @@ void Database::CreateDatabase(std::string_view createStatement)
     Close();
     Status st {};
     detail::TransactionHandle tr; // the call wants one; CREATE DATABASE starts none
+    const SignalKeeper signals;
     isc_dsql_execute_immediate(
         st, attachment_.ptr(), tr.ptr(), 0, std::string(createStatement).c_str(), SQL_DIALECT_V6, nullptr);
     Check(st);

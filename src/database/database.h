@@ -63,12 +63,15 @@ public:
     // goes to the client as UTF-8 whatever the process's locale.
     std::string DatabaseName;
     // The connection's parameter list, one "name=value" per entry; the names the
-    // attachment understands are user_name, lc_ctype, password, sql_role_name and
-    // num_buffers (the pages of the page cache, when this attachment opens the file).
+    // attachment understands are user_name, lc_ctype, password, sql_role_name,
+    // num_buffers (the pages of the page cache, when this attachment opens the file) and
+    // wire_crypt (Required, Enabled or Disabled: the client's WireCrypt for this
+    // connection; absent, the client's own setting).
     std::vector<std::string> Params;
 
     // The user name, password and role of the attachment, beside Params (which then must
-    // not name them).
+    // not name them). They reach the client as UTF-8 (every text of the connection
+    // parameters does); an empty field is not sent.
     void SetCredentials(Credentials credentials) { credentials_ = std::move(credentials); }
     const std::optional<Credentials>& credentials() const noexcept { return credentials_; }
 
@@ -77,7 +80,8 @@ public:
     // The value after "name=" of the first entry with that name (case-insensitive), or "".
     std::string ParamValue(std::string_view name) const;
 
-    // Attach, SQL dialect 3; throws DatabaseError. An attachment whose connection was
+    // Attach, SQL dialect 3; throws DatabaseError. The process's own dispositions of the
+    // termination signals outlast it (signalkeeper.h). An attachment whose connection was
     // lost is closed first. The user name, password and role must hold no control
     // character (UsageError). A register file opened by the embedded engine gets a page
     // cache that holds all of it, up to LocalCacheMaxPages, unless num_buffers says
@@ -94,6 +98,8 @@ public:
     // The page cache that an attachment to a local file asks for, by the file's size.
     // 0 keeps the engine's default (a file that is small, remote or not there).
     static std::uint32_t LocalCachePages(const std::string& databaseName);
+    // The name goes to a server ("host:path", "host/port:path"), not to the embedded engine.
+    static bool IsRemote(const std::string& databaseName);
     static constexpr std::uint32_t LocalCacheMaxPages = 32768;
 
     // Runs one statement outside any cursor (DDL, inserts) in its own transaction

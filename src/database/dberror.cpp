@@ -75,6 +75,16 @@ bool DatabaseError::isConnectionLost() const noexcept
     return std::any_of(std::begin(lost), std::end(lost), [this](std::int64_t c) { return hasCode(c); });
 }
 
+bool DatabaseError::isOpenedElsewhere() const noexcept
+{
+    return hasCode(isc_already_opened);
+}
+
+bool DatabaseError::isWireCryptRefused() const noexcept
+{
+    return hasCode(isc_wirecrypt_incompatible) || hasCode(isc_miss_wirecrypt);
+}
+
 bool DatabaseError::isPlanRejected() const noexcept
 {
     static constexpr std::int64_t plan[] = {

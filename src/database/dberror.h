@@ -33,6 +33,12 @@ public:
     // Connection-level failures: the attachment is gone (network error, a read or write
     // on the connection failed, the server or the attachment shut down) or was never made.
     bool isConnectionLost() const noexcept;
+    // The embedded engine of another process holds the database file (it opens a file for
+    // one process only).
+    bool isOpenedElsewhere() const noexcept;
+    // Client and server could not agree on the wire encryption: one side requires it, the
+    // other cannot or will not encrypt.
+    bool isWireCryptRefused() const noexcept;
     // The server refused a PLAN clause (index missing or not usable for the stream).
     bool isPlanRejected() const noexcept;
 

@@ -5,6 +5,7 @@ namespace zest::reg
 
 const std::string_view PrecinctQuery = "select id, naz from obreby order by id";
 const std::string_view ClassQuery = "select distinct ofu, ozu, ozk from uzytki where status in (0,1) order by ozu, ozk";
+const std::string_view CurrentUserQuery = "select current_user as u from rdb$database";
 
 const std::string_view PersonListHead
     = "select NZW,PIM,DIM,OIM,MIM,id_pdm, typ, id, Plec,RADR as id_ad, Nrl from OSOBY, Podmioty where osoby.id = "

@@ -14,6 +14,8 @@ namespace zest::reg
 extern const std::string_view PrecinctQuery;
 // Every current combination of form-of-use code, land-use code and soil class.
 extern const std::string_view ClassQuery;
+// The user the server knows the connection as (column u).
+extern const std::string_view CurrentUserQuery;
 
 // Natural persons: head, surname range, plan and order.
 extern const std::string_view PersonListHead;

@@ -4,6 +4,7 @@
 
 #include "codepage.h"
 #include "database/dberror.h"
+#include "wirecrypt.h"
 
 namespace zest
 {
@@ -11,9 +12,20 @@ namespace zest
 std::string ErrorText(const std::exception& error)
 {
     const auto* db = dynamic_cast<const fb::DatabaseError*>(&error);
-    if (db && db->isConnectionLost())
-        return std::string(ConnectionLostText) + "\n" + error.what();
-    return error.what();
+    const char* first = !db        ? nullptr
+        : db->isOpenedElsewhere()  ? OpenedElsewhereText
+        : db->isWireCryptRefused() ? WireCryptRefusedText
+        : db->isConnectionLost()   ? ConnectionLostText
+                                   : nullptr;
+    return first ? std::string(first) + "\n" + error.what() : std::string(error.what());
+}
+
+std::string ConnectErrorDetail(const std::exception& error)
+{
+    const auto* db = dynamic_cast<const fb::DatabaseError*>(&error);
+    if ((db && (db->isOpenedElsewhere() || db->isWireCryptRefused())) || dynamic_cast<const WireCryptError*>(&error))
+        return ErrorText(error);
+    return {};
 }
 
 std::string PathText(std::string_view path)

@@ -5,6 +5,7 @@
 
 #include "codepage.h"
 #include "register/catalogue.h"
+#include "wirecrypt.h"
 
 namespace zest
 {
@@ -58,22 +59,30 @@ bool StatementSession::Matches(std::string_view database, std::string_view user,
 
 bool StatementSession::SameLogin(std::string_view database, std::string_view user, std::string_view password) const
 {
-    const std::optional<fb::Credentials>& c = IBDatabase1.credentials();
-    return c && IBDatabase1.DatabaseName == cp1250::ToUtf8(database) && c->user == user && c->password == password;
+    return IBDatabase1.credentials() && IBDatabase1.DatabaseName == cp1250::ToUtf8(database) && login_.user == user
+        && login_.password == password;
 }
 
 void StatementSession::SetConnectionParams(
-    std::string_view database, std::string_view user, std::string_view password, std::string_view role)
+    std::string_view database, std::string_view user, std::string_view password, std::string_view role, LoginText text)
 {
-    fb::Credentials c { std::string(user), std::string(password), std::string(role) };
-    CheckCredentials(c);
+    fb::Credentials given { std::string(user), std::string(password), std::string(role) };
+    CheckCredentials(given);
+    fb::Credentials sent = given;
+    if (text == LoginText::Cp1250)
+        sent = { cp1250::ToUtf8(user), cp1250::ToUtf8(password), cp1250::ToUtf8(role) };
     IBDatabase1.DatabaseName = cp1250::ToUtf8(database);
     IBDatabase1.Params = { "lc_ctype=WIN1250" };
-    IBDatabase1.SetCredentials(std::move(c));
+    IBDatabase1.SetCredentials(std::move(sent));
+    login_ = std::move(given);
 }
 
 void StatementSession::Connect()
 {
+    const std::optional<std::string> wireCrypt = WireCryptFromEnvironment();
+    std::erase_if(IBDatabase1.Params, [](const std::string& p) { return p.starts_with("wire_crypt="); });
+    if (wireCrypt)
+        IBDatabase1.Params.push_back("wire_crypt=" + *wireCrypt);
     IBDatabase1.Open();
 }
 
@@ -87,6 +96,15 @@ void StatementSession::StartTransactionAndLoad()
 {
     IBTransaction1.Start();
     StartupLoads(IBTransaction1, Precincts, Classes);
+}
+
+std::string StatementSession::ConnectedUser()
+{
+    fb::Query q(IBTransaction1, reg::CurrentUserQuery);
+    q.Open();
+    std::string user = q.Next() ? q.AsString("u") : std::string();
+    user.erase(user.find_last_not_of(' ') + 1);
+    return user;
 }
 
 void StatementSession::StartupLoads(fb::Transaction& tr, PrecinctTable& precincts, ClassGrid& classes)

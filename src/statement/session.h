@@ -35,22 +35,31 @@ public:
     StatementSession& operator=(const StatementSession&) = delete;
 
     // The open connection serves these credentials: connected and usable, and the
-    // database name, user name and password equal byte for byte. The role is not compared.
+    // database name, user name and password equal byte for byte to those last given to
+    // SetConnectionParams. The role is not compared.
     bool Matches(std::string_view database, std::string_view user, std::string_view password) const;
     // The same, connected or not.
     bool SameLogin(std::string_view database, std::string_view user, std::string_view password) const;
+
+    // How the user name, password and role are written: the host's Windows-1250 (the
+    // plug-in), or UTF-8 as a command line gives them (the tool). They reach the server in
+    // UTF-8 either way, as the client takes every text of the connection parameters.
+    enum class LoginText { Cp1250, Utf8 };
 
     // The database name (Windows-1250, as every text of the host; the attachment gets it
     // in UTF-8) and the credentials, with the character set WIN1250. Throws
     // CredentialsError (and keeps what it had) when a field holds a control character.
     // Call only while disconnected.
-    void SetConnectionParams(
-        std::string_view database, std::string_view user, std::string_view password, std::string_view role);
+    void SetConnectionParams(std::string_view database, std::string_view user, std::string_view password,
+        std::string_view role, LoginText text = LoginText::Cp1250);
+    // The credentials as last given to SetConnectionParams, in their own code.
+    const fb::Credentials& Login() const noexcept { return login_; }
     // Whether connection parameters have been set, so that Connect can be called.
     bool HasConnectionParams() const noexcept { return !IBDatabase1.DatabaseName.empty(); }
 
-    // Attaches (again, when the connection was lost); throws zest::fb::DatabaseError when
-    // the server refuses.
+    // Attaches (again, when the connection was lost), with the wire encryption that
+    // ZESTAWIENIA_WIRE_CRYPT asks for (wirecrypt.h); throws WireCryptError for a value it
+    // does not know, zest::fb::DatabaseError when the server refuses.
     void Connect();
     // Rolls the transaction back and detaches; frees every statement. Never throws.
     void Disconnect() noexcept;
@@ -59,6 +68,9 @@ public:
 
     // Starts the window's transaction, then runs the start-up loads. Throws.
     void StartTransactionAndLoad();
+    // The user the server knows the connection as (the embedded engine's login name when
+    // none was given), read through the started transaction; trailing blanks cut.
+    std::string ConnectedUser();
 
     // Precinct names, then land-use classes, through the transaction; the class grid is
     // reset to its header and one empty row first. Throws on any database error.
@@ -79,6 +91,8 @@ public:
 
 private:
     static std::set<StatementSession*>& Live() noexcept;
+
+    fb::Credentials login_;
 };
 
 } // namespace zest

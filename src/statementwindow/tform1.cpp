@@ -13,6 +13,7 @@
 
 #include "classgridmodel.h"
 #include "preview/twiz.h"
+#include "statement/errortext.h"
 #include "statement/librarystate.h"
 #include "statement/statementrun.h"
 #include "statement/subjectlistsql.h"
@@ -306,10 +307,14 @@ void TForm1::ConnectDatabase()
 {
     try {
         session_->Connect();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // A reason the user can act on stands below the line, with the server's text.
+        QString text = QString::fromUtf8("Wystąpił błąd przy połączeniu");
+        if (const std::string detail = zest::ConnectErrorDetail(e); !detail.empty())
+            text += "\n\n" + zest::ui::FromWin1250(detail);
         zest::ui::ShowMessageBox(this,
-            QString::fromUtf8("Połączenie z bazą ") + QString::fromStdString(session_->IBDatabase1.DatabaseName),
-            QString::fromUtf8("Wystąpił błąd przy połączeniu"), zest::ui::MessageIcon::None);
+            QString::fromUtf8("Połączenie z bazą ") + QString::fromStdString(session_->IBDatabase1.DatabaseName), text,
+            zest::ui::MessageIcon::None);
     }
     if (!session_->Connected())
         return;

@@ -41,8 +41,7 @@ void TForm1::BtnZestawienieClick()
         // Whose statements the run writes, and for whom: each goes into the register of
         // disclosures when the preview shows it.
         zest::disclosures::Disclosure context;
-        if (const auto& login = session_->IBDatabase1.credentials())
-            context.user = login->user;
+        context.user = session_->Login().user; // the host's Windows-1250
         context.database = zest::cp1250::FromUtf8(session_->IBDatabase1.DatabaseName, zest::cp1250::Substitute);
         context.options
             = zest::disclosures::OptionsText(listFilters_, session_->Classes, lib.Area.AreaThreshold, options, run);

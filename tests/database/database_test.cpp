@@ -358,16 +358,20 @@ TEST(LocalCache, FollowsTheFileSizeWithinBounds)
     fs::remove(file);
 }
 
-TEST_F(ScratchDatabase, CacheSizeParameterIsCheckedAndTaken)
+// The cache size and the wire encryption share the attachment's one configuration entry
+// (of several, the client keeps the last): the cache still applies beside the other line.
+TEST_F(ScratchDatabase, CacheSizeAndWireCryptParametersAreCheckedAndTaken)
 {
     Database other;
     other.DatabaseName = path;
-    other.SetParamsText("user_name=SYSDBA\r\npassword=x\r\nnum_buffers=many");
-    EXPECT_THROW(other.Open(), UsageError);
-    EXPECT_FALSE(other.Connected());
+    for (const char* bad : { "num_buffers=many", "wire_crypt=maybe", "wire_crypt=required" }) {
+        other.SetParamsText(std::string("user_name=SYSDBA\r\npassword=x\r\n") + bad);
+        EXPECT_THROW(other.Open(), UsageError) << bad;
+        EXPECT_FALSE(other.Connected());
+    }
     // The cache is the first attachment's to ask for.
     db.Close();
-    other.SetParamsText("user_name=SYSDBA\r\npassword=x\r\nnum_buffers=4096");
+    other.SetParamsText("user_name=SYSDBA\r\npassword=x\r\nnum_buffers=4096\r\nwire_crypt=Required");
     other.Open();
     Transaction tr(other);
     tr.Start();

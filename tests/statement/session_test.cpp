@@ -32,6 +32,41 @@ TEST(SessionParamsTest, CredentialsGoAsAStructAndControlCharactersAreRefused)
     EXPECT_THROW(s.IBDatabase1.Open(), zest::fb::UsageError);
 }
 
+// The client takes every text of the connection parameters as UTF-8: the host's
+// Windows-1250 credentials are converted, a tool's UTF-8 ones go as they are. The login is
+// compared, and kept for the register of disclosures, in the bytes it was given in.
+TEST(SessionParamsTest, CredentialsReachTheClientInUtf8)
+{
+    StatementSession s;
+    s.SetConnectionParams("/db/reg.fdb",
+        "Pi\xB3"
+        "at",
+        "\xAF\xF3\xB3w2026", "Kr\xF3l");
+    EXPECT_EQ(s.IBDatabase1.credentials(),
+        (zest::fb::Credentials { "Pi\xC5\x82"
+                                 "at",
+            "\xC5\xBB\xC3\xB3\xC5\x82w2026", "Kr\xC3\xB3l" }));
+    EXPECT_EQ(s.Login(),
+        (zest::fb::Credentials { "Pi\xB3"
+                                 "at",
+            "\xAF\xF3\xB3w2026", "Kr\xF3l" }));
+    EXPECT_TRUE(s.SameLogin("/db/reg.fdb",
+        "Pi\xB3"
+        "at",
+        "\xAF\xF3\xB3w2026"));
+    EXPECT_FALSE(s.SameLogin("/db/reg.fdb",
+        "Pi\xC5\x82"
+        "at",
+        "\xC5\xBB\xC3\xB3\xC5\x82w2026"));
+
+    s.SetConnectionParams("/db/reg.fdb",
+        "Pi\xC5\x82"
+        "at",
+        "\xC5\xBB\xC3\xB3\xC5\x82w2026", "", StatementSession::LoginText::Utf8);
+    EXPECT_EQ(s.IBDatabase1.credentials(), s.Login());
+    EXPECT_EQ(s.Login().password, "\xC5\xBB\xC3\xB3\xC5\x82w2026");
+}
+
 class SessionTest : public testing::Test
 {
 protected:

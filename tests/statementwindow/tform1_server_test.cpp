@@ -118,6 +118,24 @@ TEST_F(ServerWindowTest, RoleReachesTheServerAndAnotherRoleKeepsIt)
     EXPECT_EQ(currentRole(), "ZEST_KIEROWNIK");
 }
 
+// A password with Polish letters as the host types it (Windows-1250) logs in: the client
+// takes the connection's texts as UTF-8, and the window sends them so.
+TEST_F(ServerWindowTest, PasswordWithPolishLettersLogsIn)
+{
+    {
+        zest::fb::Database admin;
+        admin.DatabaseName = name;
+        admin.SetParamsText("user_name=SYSDBA\r\npassword=" + sysdba + "\r\nlc_ctype=UTF8");
+        admin.Open();
+        admin.ExecuteImmediate("alter user " + user + " password '\xC5\xBB\xC3\xB3\xC5\x82w2026'"); // Żółw2026
+    }
+    TForm1 form;
+    form.OpenRegister(name, user, "\xAF\xF3\xB3w2026", "");
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(form.Session().Connected());
+    EXPECT_TRUE(ButtonsEnabled(form));
+}
+
 TEST_F(ServerWindowTest, ServerNotListeningShowsTheConnectionBox)
 {
     TForm1 form;

@@ -12,8 +12,11 @@
 #include <QToolButton>
 
 #include "childcontrol.h"
+#include "clirunner.h"
 #include "messagerecorder.h"
+#include "otherprocess.h"
 #include "preview/twiz.h"
+#include "scopedenv.h"
 #include "statementwindow/tform1.h"
 #include "testregister.h"
 
@@ -92,6 +95,37 @@ TEST(TForm1Test, FirstFailedConnectShowsItsBoxAndLeavesButtonsDisabled)
     EXPECT_FALSE(Child<QPushButton>(form, "Button7")->isEnabled());
     EXPECT_FALSE(Child<QPushButton>(form, "Button5")->isEnabled());
     EXPECT_FALSE(Child<QTableView>(form, "ozu")->isEnabled());
+}
+
+// A failed connect whose reason the user can act on says it below the box's line: the
+// register open in another program (the embedded engine opens a file for one process
+// only), with the engine's text; a wire encryption setting that is none.
+TEST(TForm1Test, ConnectionBoxSaysWhatTheUserCanActOn)
+{
+    MessageRecorder boxes;
+    const zest::test::CliRegister r({});
+    {
+        const zest::test::HeldRegister held(r.path());
+        TForm1 form;
+        form.OpenRegister(r.path(), "SYSDBA", "x", "");
+        EXPECT_FALSE(form.Session().Connected());
+    }
+    {
+        const zest::test::ScopedEnv wire("ZESTAWIENIA_WIRE_CRYPT", "tak");
+        TForm1 form;
+        form.OpenRegister(r.path(), "SYSDBA", "x", "");
+        EXPECT_FALSE(form.Session().Connected());
+    }
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    const QString line = QString::fromUtf8("Wystąpił błąd przy połączeniu\n\n");
+    EXPECT_TRUE(boxes.boxes[0].Text.startsWith(
+        line + QString::fromUtf8("Rejestr jest otwarty w innym programie; zamknij go tam i spróbuj ponownie.\n")))
+        << boxes.boxes[0].Text.toStdString();
+    EXPECT_TRUE(boxes.boxes[0].Text.contains("Database already opened with engine instance, incompatible with current"))
+        << boxes.boxes[0].Text.toStdString();
+    EXPECT_TRUE(
+        boxes.boxes[1].Text.startsWith(line + QString::fromUtf8("Nieprawidłowa wartość ZESTAWIENIA_WIRE_CRYPT: 'tak'")))
+        << boxes.boxes[1].Text.toStdString();
 }
 
 TEST(TForm1Test, ConnectLoadsTheGridAndEnablesTheButtons)

@@ -14,6 +14,7 @@
 #include "cliargs.h"
 #include "credentials.h"
 #include "csvfield.h"
+#include "statement/session.h"
 #include "subjectsfile.h"
 
 namespace zest::cli
@@ -155,6 +156,9 @@ const Rejected RejectedCases[] = {
     { "password_and_password_file", { "--database", "r", "--password-file", "-", "--password", "p" },
         "--password and --password-file exclude each other" },
     { "empty_password_file", { "--database", "r", "--password-file=" }, "--password-file needs a file name" },
+    { "password_and_subjects_both_from_standard_input",
+        { "--database", "r", "--password-file", "-", "--subjects-file", "-" },
+        "--password-file - and --subjects-file - cannot both read standard input" },
 };
 
 INSTANTIATE_TEST_SUITE_P(CliArgs, Rejects, testing::ValuesIn(RejectedCases),
@@ -173,28 +177,49 @@ TEST(CliToggle, SplitsIntoOzuOzkOfuKeepingEmptyCodes)
 }
 
 // Where the user name and password come from: the command line first, then ISC_USER
-// and ISC_PASSWORD, then the defaults; a password file gives its first line only.
-TEST(CliCredentials, CommandLineThenEnvironmentThenDefaults)
+// and ISC_PASSWORD; a password file gives its first line only, with a warning when others
+// may read it. Nothing of the tool's own: the embedded engine goes without, a server is
+// refused without a user and a password.
+TEST(CliCredentials, CommandLineThenEnvironmentAndNoDefaultsForAServer)
 {
     const Environment none = [](const char*) -> std::optional<std::string> { return std::nullopt; };
     const Environment isc = [](const char* name) -> std::optional<std::string> {
         return std::string(name) == "ISC_USER" ? "ANNA" : "tajne";
     };
-    const fb::Credentials defaults = ResolveCredentials(ParseArguments({ "--database", "r" }), none);
-    EXPECT_EQ(defaults, (fb::Credentials { "SYSDBA", "masterkey", "" }));
-    EXPECT_EQ(
-        ResolveCredentials(ParseArguments({ "--database", "r" }), isc), (fb::Credentials { "ANNA", "tajne", "" }));
-    EXPECT_EQ(ResolveCredentials(
-                  ParseArguments({ "--database", "r", "--user", "JAN", "--password", "", "--role", "R" }), isc),
+    std::ostringstream warnings;
+    const auto resolve = [&](const Args& args, const Environment& env) {
+        return ResolveCredentials(ParseArguments(args), env, warnings);
+    };
+    EXPECT_EQ(resolve({ "--database", "r" }, none), (fb::Credentials { "", "", "" }));
+    EXPECT_EQ(resolve({ "--database", "r" }, isc), (fb::Credentials { "ANNA", "tajne", "" }));
+    EXPECT_EQ(resolve({ "--database", "r", "--user", "JAN", "--password", "", "--role", "R" }, isc),
         (fb::Credentials { "JAN", "", "R" }));
+    const std::string server = "host/3050:/srv/r.fdb";
+    EXPECT_EQ(resolve({ "--database", server }, isc), (fb::Credentials { "ANNA", "tajne", "" }));
+    for (const Args& missing : { Args { "--database", server }, Args { "--database", server, "--user", "JAN" },
+             Args { "--database", "host:/r.fdb", "--password", "p" } }) {
+        try {
+            resolve(missing, none);
+            FAIL() << missing.back() << " accepted";
+        } catch (const CredentialsError& e) {
+            for (const char* named : { "--user", "--password", "--password-file", "ISC_USER", "ISC_PASSWORD" })
+                EXPECT_NE(std::string(e.what()).find(named), std::string::npos) << e.what();
+        }
+    }
 
     const std::string file = testing::TempDir() + "/zest-password-" + std::to_string(::getpid());
     std::ofstream(file, std::ios::binary) << "p=a ss\r\nsecond line\n";
-    EXPECT_EQ(
-        ResolveCredentials(ParseArguments({ "--database", "r", "--password-file", file }), isc).password, "p=a ss");
-    std::filesystem::remove(file);
-    EXPECT_THROW(
-        ResolveCredentials(ParseArguments({ "--database", "r", "--password-file", file }), none), std::runtime_error);
+    namespace fs = std::filesystem;
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(resolve({ "--database", "r", "--password-file", file }, isc).password, "p=a ss");
+    EXPECT_EQ(warnings.str(), "");
+    fs::permissions(file, fs::perms::group_read | fs::perms::others_read, fs::perm_options::add);
+    EXPECT_EQ(resolve({ "--database", "r", "--password-file", file }, isc).password, "p=a ss");
+    EXPECT_NE(
+        warnings.str().find("password file " + file + " can be read by other users (mode 0644)"), std::string::npos)
+        << warnings.str();
+    fs::remove(file);
+    EXPECT_THROW(resolve({ "--database", "r", "--password-file", file }, none), std::runtime_error);
 
     std::istringstream noLineEnd("abc"), empty("");
     EXPECT_EQ(FirstLine(noLineEnd), "abc");

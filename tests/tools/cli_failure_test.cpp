@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <signal.h>
@@ -19,6 +20,7 @@
 #include "clirunner.h"
 #include "database/database.h"
 #include "demoregister.h"
+#include "otherprocess.h"
 #include "tcpforwarder.h"
 #include "testregister.h"
 
@@ -184,6 +186,48 @@ TEST(CliFailure, CredentialsWithAControlCharacterAreRefused)
     }
 }
 
+// Another program has the register open (the embedded engine opens a file for one
+// process only): said in Polish, with the engine's text below.
+TEST(CliFailure, RegisterOpenInAnotherProgram)
+{
+    CliRegister reg({});
+    const HeldRegister held(reg.path());
+    ScratchDir tmp, outDir;
+    const CliResult r = RunCli(FullRun(reg.path(), outDir), TmpDir(tmp.path()));
+    ExpectNoTrace(r,
+        "zestawienia-cli: Rejestr jest otwarty w innym programie; zamknij go tam i spróbuj ponownie.\nI/O error "
+        "during \"lock\" operation for file",
+        tmp, outDir);
+    EXPECT_NE(r.err.find("Database already opened with engine instance"), std::string::npos) << r.err;
+}
+
+// ZESTAWIENIA_WIRE_CRYPT: a value that is no setting is refused before anything is made
+// (status 2); Required against a server that cannot encrypt fails the connection, saying so.
+TEST(CliFailure, WireEncryptionAsTheAdministratorRequiresIt)
+{
+    ScratchDir tmp, outDir;
+    CliEnv env = TmpDir(tmp.path());
+    env.set["ZESTAWIENIA_WIRE_CRYPT"] = "always";
+    const CliResult invalid = RunCli(FullRun(tmp / "absent.fdb", outDir), env);
+    EXPECT_EQ(invalid.exitCode, 2);
+    EXPECT_EQ(invalid.err,
+        "zestawienia-cli: Nieprawidłowa wartość ZESTAWIENIA_WIRE_CRYPT: 'always' (dozwolone: Required, Enabled, "
+        "Disabled); połączenie z bazą nie zostało nawiązane.\n");
+    EXPECT_TRUE(DirectoryNames(outDir.path()).empty());
+
+    const PlainWireServer server;
+    if (!server.Running())
+        GTEST_SKIP() << "no server of the test's own: " << server.why();
+    env.set["ZESTAWIENIA_WIRE_CRYPT"] = "Required";
+    std::vector<std::string> args = FullRun(server.Name("absent.fdb"), outDir);
+    args.insert(args.end(), { "--user", "SYSDBA", "--password", "masterkey" });
+    ExpectNoTrace(RunCli(args, env),
+        "zestawienia-cli: Program i serwer nie uzgodnili szyfrowania połączenia: jedna strona je wymaga, a druga nie "
+        "szyfruje (ZESTAWIENIA_WIRE_CRYPT w programie, WireCrypt na serwerze).\nIncompatible wire encryption levels "
+        "requested on client and server",
+        tmp, outDir);
+}
+
 // Stopped from outside (Ctrl+C, a batch system's kill) while the statement file is
 // being written: the tool removes its files and ends with the status 128 + signal.
 TEST(CliFailure, TerminatedInTheMiddleOfARun)
@@ -210,40 +254,64 @@ TEST(CliFailure, TerminatedInTheMiddleOfARun)
     EXPECT_TRUE(DirectoryNames(outDir.path()).empty());
 }
 
+// A demo register on the loopback server (ZEST_FB_SERVER_HOST), dropped at the end.
+class ServerDemo
+{
+public:
+    explicit ServerDemo(int subjects)
+    {
+        const char* host = std::getenv("ZEST_FB_SERVER_HOST");
+        const char* dir = std::getenv("ZEST_FB_SERVER_DIR");
+        if (!host || !*host || !dir || !*dir)
+            return;
+        const char* pw = std::getenv("ZEST_FB_SYSDBA_PASSWORD");
+        sysdba = pw && *pw ? pw : "masterkey";
+        file = UniqueTempPath("cli-server");
+        file = std::string(dir) + "/" + file.substr(file.rfind('/') + 1);
+        name = std::string(host) + ":" + file;
+        demo::CreateDemoRegister(db, name, { .subjects = subjects }, { .user = "SYSDBA", .password = sysdba });
+    }
+    ~ServerDemo()
+    {
+        try {
+            for (const std::string& sql : cleanup)
+                db.ExecuteImmediate(sql);
+            if (db.Connected())
+                db.DropDatabase();
+        } catch (const std::exception&) {
+        }
+    }
+    ServerDemo(const ServerDemo&) = delete;
+    ServerDemo& operator=(const ServerDemo&) = delete;
+    bool Configured() const noexcept { return !name.empty(); }
+
+    fb::Database db; // attached as SYSDBA
+    std::string sysdba, file, name;
+    std::vector<std::string> cleanup; // statements run before the drop
+};
+
+// A password file as on a shared machine: only its owner may read it.
+std::string PrivatePasswordFile(const ScratchDir& dir, const std::string& password)
+{
+    const std::string path = dir / "pw";
+    std::ofstream(path, std::ios::binary) << password << "\n";
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    return path;
+}
+
 // The connection is cut in the middle of a run through the server. The tool must report
 // the lost connection and end with status 1: no crash on the way out (every statement,
 // the one whose fetch failed included, is freed before the client library unloads).
 TEST(CliFailure, ConnectionLostInTheMiddleOfARun)
 {
-    const char* host = std::getenv("ZEST_FB_SERVER_HOST");
-    const char* dir = std::getenv("ZEST_FB_SERVER_DIR");
-    if (!host || !*host || !dir || !*dir)
+    ServerDemo server(3000);
+    if (!server.Configured())
         GTEST_SKIP() << "ZEST_FB_SERVER_HOST is not set";
-    const char* pw = std::getenv("ZEST_FB_SYSDBA_PASSWORD");
-    const std::string password = pw && *pw ? pw : "masterkey";
-    std::string file = UniqueTempPath("cli-lost");
-    file = std::string(dir) + "/" + file.substr(file.rfind('/') + 1);
-
-    fb::Database db;
-    demo::CreateDemoRegister(
-        db, std::string(host) + ":" + file, { .subjects = 3000 }, { .user = "SYSDBA", .password = password });
-    struct Drop {
-        fb::Database& db;
-        ~Drop()
-        {
-            try {
-                db.DropDatabase();
-            } catch (const std::exception&) {
-            }
-        }
-    } drop { db };
-
     net::TcpForwarder proxy(3050);
     ScratchDir tmp, outDir, secrets;
-    std::vector<std::string> args = FullRun("127.0.0.1/" + std::to_string(proxy.port()) + ":" + file, outDir);
-    // The password from a file, as on a shared machine: a wrong one would fail at once.
-    std::ofstream(secrets / "pw", std::ios::binary) << password << "\n";
-    args.insert(args.end(), { "--password-file", secrets / "pw" });
+    std::vector<std::string> args = FullRun("127.0.0.1/" + std::to_string(proxy.port()) + ":" + server.file, outDir);
+    // The password from a file: a wrong one would fail at once.
+    args.insert(args.end(), { "--user", "SYSDBA", "--password-file", PrivatePasswordFile(secrets, server.sysdba) });
     std::thread cutter([&] {
         // Let the run get going (the statements of a few subjects), then cut.
         const auto start = std::chrono::steady_clock::now();
@@ -255,6 +323,48 @@ TEST(CliFailure, ConnectionLostInTheMiddleOfARun)
     cutter.join();
     ExpectNoTrace(r, "zestawienia-cli: Połączenie z bazą zostało przerwane.\n", tmp, outDir);
     EXPECT_NE(r.err.find("connection"), std::string::npos) << r.err; // the server's text below
+}
+
+// The tool sends its UTF-8 arguments as they are: a password with Polish letters logs in
+// from the command line and from a password file, silently when the file is private. A
+// server is never tried without a user and a password of the command line or the
+// environment: status 2, before anything is made.
+TEST(CliFailure, ServerLoginAsTypedAndNeverWithoutCredentials)
+{
+    ScratchDir tmp, outDir, secrets;
+    CliEnv noCredentials = TmpDir(tmp.path());
+    noCredentials.set["ISC_USER"] = "";
+    noCredentials.set["ISC_PASSWORD"] = "";
+    const CliResult refused = RunCli(FullRun("127.0.0.1:/nowhere/r.fdb", outDir), noCredentials);
+    EXPECT_EQ(refused.exitCode, 2) << refused.err;
+    EXPECT_EQ(refused.err,
+        "zestawienia-cli: a database on a server needs a user name and a password: give --user and --password or "
+        "--password-file, or set ISC_USER and ISC_PASSWORD\n");
+    EXPECT_TRUE(DirectoryNames(tmp.path()).empty() && DirectoryNames(outDir.path()).empty());
+
+    ServerDemo server(20);
+    if (!server.Configured())
+        GTEST_SKIP() << "ZEST_FB_SERVER_HOST is not set";
+    const std::string user = "ZK" + std::to_string(::getpid());
+    const std::string password = "\xC5\xBB\xC3\xB3\xC5\x82w2026"; // Żółw2026
+    {
+        fb::Database admin;
+        admin.DatabaseName = server.name;
+        admin.SetParamsText("user_name=SYSDBA\r\npassword=" + server.sysdba + "\r\nlc_ctype=UTF8");
+        admin.Open();
+        admin.ExecuteImmediate("create or alter user " + user + " password '" + password + "'");
+    }
+    server.cleanup.push_back("drop user " + user);
+    for (const std::vector<std::string>& login : { std::vector<std::string> { "--password", password },
+             std::vector<std::string> { "--password-file", PrivatePasswordFile(secrets, password) } }) {
+        std::vector<std::string> args = FullRun(server.name, outDir);
+        args.insert(args.end(), { "--user", user });
+        args.insert(args.end(), login.begin(), login.end());
+        const CliResult r = RunCli(args, TmpDir(tmp.path()));
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_FALSE(ReadBytes(outDir / "out.txt").empty());
+    }
 }
 
 } // namespace

@@ -19,12 +19,12 @@ const char* const HelpText = R"(Usage: zestawienia-cli --database DB [options]
 Writes the holdings statements of a register's subjects, as the statement window does.
 
   --database DB          register database (path, or host[/port]:path for a server)
-  --user U               user name (default: $ISC_USER, else SYSDBA)
-  --password P           password (default: $ISC_PASSWORD, else masterkey); it can
-                         be seen in the process list: prefer --password-file or
-                         ISC_PASSWORD
+  --user U               user name (default: $ISC_USER)
+  --password P           password (default: $ISC_PASSWORD); it can be seen in the
+                         process list: prefer --password-file or ISC_PASSWORD
   --password-file FILE   read the password from the first line of FILE ("-": standard
-                         input), without its line end
+                         input), without its line end; a warning when other users may
+                         read FILE
   --role R               SQL role
   --kind K               fizyczne (default), instytucje or grupowe
   --from TEXT            lower end of the name range ("od")
@@ -60,8 +60,12 @@ Writes the holdings statements of a register's subjects, as the statement window
 Every statement written is recorded in the register of disclosures (see
 "zestawienia-cli disclosures --help"); when it cannot be written, nothing is output.
 A database on a server is named host:path or host/port:path (for instance
-registry.office/3050:/srv/registers/gmina.fdb). A user name, password or role
-holding a line break or another control character is refused (status 2).
+registry.office/3050:/srv/registers/gmina.fdb); it needs a user name and a
+password (status 2 without them). A register file opened by the embedded engine
+needs neither: without a user, the login name of the process. A user name, password
+or role holding a line break or another control character is refused (status 2).
+ZESTAWIENIA_WIRE_CRYPT=Required, Enabled or Disabled sets the encryption of the
+connection to a server (Required refuses a server that does not encrypt).
 The output, summary and PDF files appear only when the run succeeds.
 Exit status: 0 success, 1 database or file error, 2 usage error, 3 some subjects
 of --subjects-file set aside (the others written), 128 + N when stopped by signal N.
@@ -265,6 +269,8 @@ Options ParseArguments(const std::vector<std::string>& args)
         throw UsageError("--password and --password-file exclude each other");
     if (o.pageNumbers && o.pdf.empty() && !o.help)
         throw UsageError("--page-numbers needs --pdf");
+    if (o.passwordFile == "-" && o.subjectsFile == "-" && !o.help)
+        throw UsageError("--password-file - and --subjects-file - cannot both read standard input");
     if (!o.subjectsFile.empty() && !o.help) {
         if (o.subject || !o.from.empty() || !o.to.empty() || o.precinct)
             throw UsageError("--subjects-file excludes --subject, --from, --to and --precinct");

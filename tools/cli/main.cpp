@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <iostream>
 #include <optional>
 #include <string_view>
 #include <unistd.h>
@@ -32,6 +33,7 @@
 #include "statement/session.h"
 #include "statement/statementfile.h"
 #include "statement/tempfile.h"
+#include "statement/wirecrypt.h"
 #include "statementjob.h"
 #include "subjectsfile.h"
 #include "widgets/disclosurefolder.h"
@@ -102,8 +104,8 @@ private:
         for (int i = 0; i < Slots; ++i)
             if (used_[i])
                 ::unlink(paths_[i]);
-        // Ends here, as a shell reports a death by signal. Raising the signal again
-        // would pass through the database engine's own handler, which calls this one.
+        // Ends here, as a shell reports a death by signal. The database client's own
+        // handlers for SIGINT and SIGTERM never stay in place (database/signalkeeper.h).
         ::_exit(128 + sig);
     }
 
@@ -267,9 +269,11 @@ int Run(const cli::Options& o)
     const std::string from = ToCp1250(o.from, "--from");
     const std::string to = ToCp1250(o.to, "--to");
 
-    // Credentials that cannot be sent are refused before anything is made.
-    const fb::Credentials login = ResolveCredentials(o, cli::ProcessEnvironment());
+    // Credentials that cannot be sent, and a wire encryption setting that is none, are
+    // refused before anything is made.
+    const fb::Credentials login = ResolveCredentials(o, cli::ProcessEnvironment(), std::cerr);
     CheckCredentials(login);
+    WireCryptFromEnvironment();
     const std::string database = ToCp1250(o.database, "--database");
     std::optional<std::vector<std::int32_t>> listed;
     if (!o.subjectsFile.empty())
@@ -286,7 +290,7 @@ int Run(const cli::Options& o)
         pdfFile.emplace(o.pdf);
 
     StatementSession session;
-    session.SetConnectionParams(database, login.user, login.password, login.role);
+    session.SetConnectionParams(database, login.user, login.password, login.role, StatementSession::LoginText::Utf8);
     session.Connect();
     session.StartTransactionAndLoad();
     ApplyMarks(session.Classes, o);
@@ -315,7 +319,7 @@ int Run(const cli::Options& o)
     std::vector<ListedSubjects::SetAside> setAside;
     // Who was handed whose data: every subject whose statement was written.
     disclosures::Disclosure handedOut;
-    handedOut.user = cp1250::FromUtf8(login.user, cp1250::Substitute);
+    handedOut.user = login.user.empty() ? session.ConnectedUser() : cp1250::FromUtf8(login.user, cp1250::Substitute);
     handedOut.database = database;
     handedOut.options = RunOptionsText(o, job, session.Classes, lib.Area.AreaThreshold);
     std::vector<disclosures::Disclosure> handed;
@@ -443,6 +447,9 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "zestawienia-cli: %s\n\n%s", e.what(), cli::HelpText);
         return 2;
     } catch (const CredentialsError& e) {
+        PrintError(e);
+        return 2;
+    } catch (const WireCryptError& e) {
         PrintError(e);
         return 2;
     } catch (const std::exception& e) {
