@@ -155,26 +155,10 @@ TEST_F(ServerWindowTest, ServerNotListeningShowsTheConnectionBox)
 // with the user's marks kept, the subject list read again for a run.
 TEST(ServerGoneWindowTest, EachActionAfterADropConnectsAgain)
 {
-    const std::string host = Env("ZEST_FB_SERVER_HOST");
-    if (host.empty())
+    const zest::test::ServerRegister reg("win-gone", 3000);
+    if (!reg.available())
         GTEST_SKIP() << "no Firebird server configured";
-    const std::string dir = Env("ZEST_FB_SERVER_DIR", "/var/lib/firebird/3.0/data");
-    const std::string sysdba = Env("ZEST_FB_SYSDBA_PASSWORD", "masterkey");
-    const std::string file = dir + "/win-gone-" + std::to_string(getpid()) + ".fdb";
-
-    zest::fb::Database db;
-    zest::demo::CreateDemoRegister(
-        db, host + ":" + file, { .subjects = 3000 }, { .user = "SYSDBA", .password = sysdba });
-    struct Drop {
-        zest::fb::Database& db;
-        ~Drop()
-        {
-            try {
-                db.DropDatabase();
-            } catch (const std::exception&) {
-            }
-        }
-    } drop { db };
+    const std::string sysdba = reg.password();
 
     const std::string tmp = zest::test::UniqueTempPath("win-gone-tmp", "");
     std::filesystem::create_directories(tmp);
@@ -187,7 +171,7 @@ TEST(ServerGoneWindowTest, EachActionAfterADropConnectsAgain)
     {
         zest::net::TcpForwarder link(3050);
         TForm1 form;
-        form.OpenRegister("127.0.0.1/" + std::to_string(link.port()) + ":" + file, "SYSDBA", sysdba, "");
+        form.OpenRegister(reg.Through(link.port()), "SYSDBA", sysdba, "");
         ASSERT_TRUE(form.Session().Connected());
         form.findChild<QPushButton*>("Button1")->click(); // every class marked, unlike the defaults
         auto* search = form.findChild<QPushButton*>("Button7");
@@ -264,7 +248,7 @@ TEST(ServerGoneWindowTest, EachActionAfterADropConnectsAgain)
         EXPECT_TRUE(zest::Library().Lines.empty());
 
         // The menu action again with the same credentials connects again too.
-        form.OpenRegister("127.0.0.1/" + std::to_string(link.port()) + ":" + file, "SYSDBA", sysdba, "");
+        form.OpenRegister(reg.Through(link.port()), "SYSDBA", sysdba, "");
         ASSERT_TRUE(form.Session().Connected());
         EXPECT_TRUE(allMarked());
         from->setText("A");

@@ -38,7 +38,10 @@ ServerRegister::~ServerRegister()
     if (!available())
         return;
     try {
-        Connect()->DropDatabase();
+        const std::unique_ptr<fb::Database> db = Connect();
+        for (const std::string& sql : atEnd_)
+            db->ExecuteImmediate(sql);
+        db->DropDatabase();
     } catch (const std::exception&) {
     }
 }

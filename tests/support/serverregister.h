@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "database/database.h"
 
@@ -26,9 +27,12 @@ public:
     std::string Through(int port) const { return "127.0.0.1/" + std::to_string(port) + ":" + file_; }
     // A second clerk: SYSDBA straight to the server.
     std::unique_ptr<fb::Database> Connect() const;
+    // A statement run (committed) before the register is dropped, e.g. dropping a user.
+    void AtEnd(std::string sql) { atEnd_.push_back(std::move(sql)); }
 
 private:
     std::string host_, file_, password_;
+    std::vector<std::string> atEnd_;
 };
 
 // Runs one statement in a transaction of its own and commits it.

@@ -20,6 +20,7 @@
 #include "clirunner.h"
 #include "database/database.h"
 #include "demoregister.h"
+#include "serverregister.h"
 #include "otherprocess.h"
 #include "tcpforwarder.h"
 #include "testregister.h"
@@ -255,41 +256,6 @@ TEST(CliFailure, TerminatedInTheMiddleOfARun)
 }
 
 // A demo register on the loopback server (ZEST_FB_SERVER_HOST), dropped at the end.
-class ServerDemo
-{
-public:
-    explicit ServerDemo(int subjects)
-    {
-        const char* host = std::getenv("ZEST_FB_SERVER_HOST");
-        const char* dir = std::getenv("ZEST_FB_SERVER_DIR");
-        if (!host || !*host || !dir || !*dir)
-            return;
-        const char* pw = std::getenv("ZEST_FB_SYSDBA_PASSWORD");
-        sysdba = pw && *pw ? pw : "masterkey";
-        file = UniqueTempPath("cli-server");
-        file = std::string(dir) + "/" + file.substr(file.rfind('/') + 1);
-        name = std::string(host) + ":" + file;
-        demo::CreateDemoRegister(db, name, { .subjects = subjects }, { .user = "SYSDBA", .password = sysdba });
-    }
-    ~ServerDemo()
-    {
-        try {
-            for (const std::string& sql : cleanup)
-                db.ExecuteImmediate(sql);
-            if (db.Connected())
-                db.DropDatabase();
-        } catch (const std::exception&) {
-        }
-    }
-    ServerDemo(const ServerDemo&) = delete;
-    ServerDemo& operator=(const ServerDemo&) = delete;
-    bool Configured() const noexcept { return !name.empty(); }
-
-    fb::Database db; // attached as SYSDBA
-    std::string sysdba, file, name;
-    std::vector<std::string> cleanup; // statements run before the drop
-};
-
 // A password file as on a shared machine: only its owner may read it.
 std::string PrivatePasswordFile(const ScratchDir& dir, const std::string& password)
 {
@@ -304,14 +270,14 @@ std::string PrivatePasswordFile(const ScratchDir& dir, const std::string& passwo
 // the one whose fetch failed included, is freed before the client library unloads).
 TEST(CliFailure, ConnectionLostInTheMiddleOfARun)
 {
-    ServerDemo server(3000);
-    if (!server.Configured())
+    ServerRegister server("cli-lost", 3000);
+    if (!server.available())
         GTEST_SKIP() << "ZEST_FB_SERVER_HOST is not set";
     net::TcpForwarder proxy(3050);
     ScratchDir tmp, outDir, secrets;
-    std::vector<std::string> args = FullRun("127.0.0.1/" + std::to_string(proxy.port()) + ":" + server.file, outDir);
+    std::vector<std::string> args = FullRun(server.Through(proxy.port()), outDir);
     // The password from a file: a wrong one would fail at once.
-    args.insert(args.end(), { "--user", "SYSDBA", "--password-file", PrivatePasswordFile(secrets, server.sysdba) });
+    args.insert(args.end(), { "--user", "SYSDBA", "--password-file", PrivatePasswordFile(secrets, server.password()) });
     std::thread cutter([&] {
         // Let the run get going (the statements of a few subjects), then cut.
         const auto start = std::chrono::steady_clock::now();
@@ -342,22 +308,22 @@ TEST(CliFailure, ServerLoginAsTypedAndNeverWithoutCredentials)
         "--password-file, or set ISC_USER and ISC_PASSWORD\n");
     EXPECT_TRUE(DirectoryNames(tmp.path()).empty() && DirectoryNames(outDir.path()).empty());
 
-    ServerDemo server(20);
-    if (!server.Configured())
+    ServerRegister server("cli-login", 20);
+    if (!server.available())
         GTEST_SKIP() << "ZEST_FB_SERVER_HOST is not set";
     const std::string user = "ZK" + std::to_string(::getpid());
     const std::string password = "\xC5\xBB\xC3\xB3\xC5\x82w2026"; // Żółw2026
     {
         fb::Database admin;
-        admin.DatabaseName = server.name;
-        admin.SetParamsText("user_name=SYSDBA\r\npassword=" + server.sysdba + "\r\nlc_ctype=UTF8");
+        admin.DatabaseName = server.Direct();
+        admin.SetParamsText("user_name=SYSDBA\r\npassword=" + server.password() + "\r\nlc_ctype=UTF8");
         admin.Open();
         admin.ExecuteImmediate("create or alter user " + user + " password '" + password + "'");
     }
-    server.cleanup.push_back("drop user " + user);
+    server.AtEnd("drop user " + user);
     for (const std::vector<std::string>& login : { std::vector<std::string> { "--password", password },
              std::vector<std::string> { "--password-file", PrivatePasswordFile(secrets, password) } }) {
-        std::vector<std::string> args = FullRun(server.name, outDir);
+        std::vector<std::string> args = FullRun(server.Direct(), outDir);
         args.insert(args.end(), { "--user", user });
         args.insert(args.end(), login.begin(), login.end());
         const CliResult r = RunCli(args, TmpDir(tmp.path()));
