@@ -81,6 +81,10 @@ private:
     // current row. False when the connection could not be made (its box was shown).
     bool EnsureConnected(bool keepList);
     void Reconnect(bool keepList);
+    // Throws when the window has disconnected since `connection` was read off
+    // connection_: a run that did not reach its end on the connection it began on is
+    // an error, never shown or recorded.
+    void RequireSameConnection(unsigned connection) const;
     void ShowSubjectColumns();
     void MoveGridToSubject(int row);
     void DBGrid1RowChanged(const QModelIndex& current);
@@ -97,5 +101,6 @@ private:
     QButtonGroup* typOsoby_ = nullptr;
     QPointer<Twiz> wiz_;
     bool running_ = false; // a statement run is under way
+    unsigned connection_ = 0; // counts the disconnects
     bool gridFollows_ = true; // the grid's current row follows the list's cursor
 };

@@ -27,6 +27,7 @@ void TForm1::BtnZestawienieClick()
     zest::ui::RunGuarded(this, [this] {
         if (!EnsureConnected(true))
             return;
+        const unsigned connection = connection_;
         zest::LibraryState& lib = zest::Library();
         zest::StatementOptions options;
         options.Stronicowanie = ui->Stronicowanie->isChecked();
@@ -76,6 +77,7 @@ void TForm1::BtnZestawienieClick()
             } catch (const zest::RunCancelled&) {
                 return; // the user asked for it: nothing to show
             }
+            RequireSameConnection(connection);
             StatementFile.Close();
         }
         if (wiz_) {
