@@ -5,12 +5,22 @@
 #include <QWindow>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class TForm1;
 
 namespace zest::plugin
 {
+
+// The texts of a call of Analiza, copied.
+struct AnalizaRequest {
+    std::string Database;
+    std::string User;
+    std::string Password;
+    std::string Role;
+};
 
 struct PluginState {
     // The host's main window, owner of the library's windows; 0 for none.
@@ -23,6 +33,9 @@ struct PluginState {
     // The host's windows as Qt's foreign windows, when the host is not a Qt program:
     // the owners of those statement windows (empty entries for the others).
     std::vector<std::unique_ptr<QWindow>> HostWindows;
+    // The latest Analiza that came while a handler was on the stack, carried out once
+    // the handlers have returned.
+    std::optional<AnalizaRequest> Deferred;
 };
 
 PluginState& State() noexcept;

@@ -43,7 +43,7 @@ QString AskFileName(QWidget* parent, const QString& suffix, const QString& filte
     dialog.setDefaultSuffix(suffix);
     if (!filter.isEmpty())
         dialog.setNameFilter(filter);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (zest::ui::ExecDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
@@ -193,7 +193,7 @@ bool Twiz::ShowPrinterSetupDialog(QPrinter& printer, QWidget* parent)
         if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
             ok->setText(QStringLiteral("OK"));
     }
-    return dialog.exec() == QDialog::Accepted;
+    return zest::ui::ExecDialog(dialog) == QDialog::Accepted;
 }
 
 void Twiz::SpeedButton2Click()

@@ -35,6 +35,8 @@ bool RunProgress::Step(int done, int total)
     if (total > 0 && dialog_->maximum() != total)
         dialog_->setMaximum(total);
     dialog_->setLabelText(QStringLiteral("Zestawienie: %1 z %2").arg(done).arg(total));
+    if (dialog_->isVisible())
+        EnteringNestedLoop(); // a modal dialog that shows processes events in setValue
     dialog_->setValue(done);
     return !dialog_->wasCanceled();
 }

@@ -41,6 +41,10 @@ QFont DesignedFont()
 constexpr int ClassColumnWidths[] = { 97, 92, 90, 89 };
 constexpr int ClassRowHeight = 18;
 
+// "Zestawienie przerwane: połączenie z bazą zostało zmienione w trakcie zestawienia."
+constexpr char ConnectionChangedText[] = "Zestawienie przerwane: po\xB3\xB9"
+                                         "czenie z baz\xB9 zosta\xB3o zmienione w trakcie zestawienia.";
+
 // The hourglass for as long as the guard lives, whichever way the handler ends.
 class WaitCursor
 {
@@ -153,6 +157,7 @@ void TForm1::FormDestroy() noexcept
 
 void TForm1::Disconnect() noexcept
 {
+    ++connection_;
     subjects_.Close();
     session_->Disconnect();
 }
@@ -301,6 +306,12 @@ void TForm1::Reconnect(bool keepList)
             subjects_.SetCurrent(row);
         ShowSubjectColumns();
     }
+}
+
+void TForm1::RequireSameConnection(unsigned connection) const
+{
+    if (connection_ != connection)
+        throw std::runtime_error(ConnectionChangedText);
 }
 
 void TForm1::ConnectDatabase()

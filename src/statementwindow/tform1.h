@@ -82,6 +82,10 @@ private:
     // current row. False when the connection could not be made (its box was shown).
     bool EnsureConnected(bool keepList);
     void Reconnect(bool keepList);
+    // Throws when the window has disconnected since `connection` was read off
+    // connection_: a run that did not reach its end on the connection it began on is
+    // an error, never shown or recorded.
+    void RequireSameConnection(unsigned connection) const;
     void ShowSubjectColumns();
     void MoveGridToSubject(int row);
     void DBGrid1RowChanged(const QModelIndex& current);
@@ -109,4 +113,5 @@ private:
     std::optional<zest::SubjectKey> chosen_;
     std::string chosenName_; // Windows-1250, for the refusal
     bool reopening_ = false; // the list is being read again; the cursor's moves choose nothing
+    unsigned connection_ = 0; // counts the disconnects
 };

@@ -29,6 +29,7 @@ void TForm1::BtnZestawienieClick()
     zest::ui::RunGuarded(this, [this] {
         if (!EnsureConnected(true))
             return;
+        const unsigned connection = connection_;
         zest::LibraryState& lib = zest::Library();
         zest::StatementOptions options;
         options.Stronicowanie = ui->Stronicowanie->isChecked();
@@ -81,6 +82,7 @@ void TForm1::BtnZestawienieClick()
             } catch (const zest::RunCancelled&) {
                 return; // the user asked for it: nothing to show
             }
+            RequireSameConnection(connection);
             StatementFile.Close();
             if (!run.wskazany)
                 last = list.CurrentKey();

@@ -23,7 +23,7 @@ void ShowRealBox(const MessageBoxRequest& r)
 {
     QMessageBox box(r.Icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon, r.Caption, r.Text,
         QMessageBox::Ok, r.Parent);
-    box.exec();
+    ExecDialog(box);
 }
 
 QString CaptionOf(QWidget* window)

@@ -7,6 +7,8 @@
 #include <exception>
 #include <functional>
 
+#include "nestedloops.h"
+
 class QWidget;
 
 namespace zest::ui
@@ -35,9 +37,11 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 void ShowError(QWidget* window, const std::exception& error) noexcept;
 void ShowUnknownError(QWidget* window) noexcept;
 
-// Runs an event handler's body; an error ends it and is shown, never passed on.
+// Runs an event handler's body; an error ends it and is shown, never passed on. The
+// handler counts as on the stack (nestedloops.h) until its error box is closed too.
 template <class F> void RunGuarded(QWidget* window, F&& body) noexcept
 {
+    const HandlerScope handler;
     try {
         std::forward<F>(body)();
     } catch (const std::exception& e) {

@@ -3,16 +3,24 @@
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <filesystem>
+#include <functional>
 
+#include "demoregister.h"
+#include "disclosures/register.h"
 #include "messagerecorder.h"
 #include "plugin/entrypoints.h"
 #include "plugin/pluginstate.h"
 #include "pluginreset.h"
 #include "preview/twiz.h"
+#include "scopedenv.h"
 #include "statementwindow/tform1.h"
 #include "testregister.h"
 
@@ -189,6 +197,73 @@ TEST_F(EntryPointsTest, HandleNamingNoWindowLeavesThemUnowned)
     EXPECT_EQ(form->parentWidget(), nullptr);
     EXPECT_EQ(form->windowHandle()->transientParent(), nullptr);
     EXPECT_TRUE(form->isVisible());
+}
+
+// A host that is not a Qt program serves its own menus while a run shows its progress.
+// Analiza from there leaves the run's connection alone and is carried out once the run
+// has ended; a connection changed under a run all the same (here by the window's own
+// call) makes the run an error that is neither shown nor recorded.
+TEST_F(EntryPointsTest, CallsInTheMiddleOfARun)
+{
+    const std::string big = zest::test::UniqueTempPath("entry-run");
+    {
+        zest::fb::Database db;
+        zest::demo::DemoOptions options;
+        options.subjects = 6000;
+        zest::demo::CreateDemoRegister(db, big, options);
+    }
+    const std::string disclosures = zest::test::UniqueTempPath("entry-run-disclosures");
+    const zest::test::ScopedEnv recorded(zest::disclosures::EnvironmentVariable, disclosures);
+    zest::Library().Area.AreaThreshold = 0;
+    // Runs "Zestawienie" over the list of every person, `during` called at its progress
+    // (once the dialog shows) until it returns true.
+    const auto runWith = [](TForm1* form, const std::function<bool(QProgressDialog&)>& during) {
+        form->findChild<QPushButton*>("Button7")->click();
+        bool done = false;
+        QTimer poll;
+        poll.setInterval(20);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QProgressDialog*>(w); d && d->isVisible() && !done)
+                    done = during(*d);
+        });
+        poll.start();
+        form->findChild<QPushButton*>("Button5")->click();
+        EXPECT_TRUE(done) << "a run of 6000 subjects shows its progress";
+    };
+
+    Analiza(big);
+    TForm1* form = Form();
+    ASSERT_TRUE(form && form->Session().Connected());
+    runWith(form, [&](QProgressDialog& progress) {
+        Analiza(reg->path(), "SYSDBA", "y");
+        EXPECT_EQ(form->Session().IBDatabase1.DatabaseName, big);
+        EXPECT_TRUE(form->Session().Connected());
+        EXPECT_TRUE(form->Subjects().IsOpen());
+        progress.cancel();
+        return true;
+    });
+    EXPECT_EQ(form->Session().IBDatabase1.DatabaseName, big); // not under the returning handler
+    QTRY_COMPARE(form->Session().IBDatabase1.DatabaseName, reg->path());
+    EXPECT_EQ(Form(), form);
+    EXPECT_TRUE(form->Session().Connected());
+    EXPECT_TRUE(boxes.boxes.empty());
+
+    Analiza(big);
+    runWith(form, [&](QProgressDialog& progress) {
+        // At the run's last step: the run then ends as if complete.
+        QObject::connect(progress.findChild<QProgressBar*>(), &QProgressBar::valueChanged, form, [&](int value) {
+            if (value == progress.maximum())
+                form->OpenRegister(reg->path(), "SYSDBA", "x", "");
+        });
+        return true;
+    });
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_TRUE(boxes.boxes[0].Text.startsWith(QString::fromUtf8("Zestawienie przerwane: połączenie z bazą")))
+        << boxes.boxes[0].Text.toStdString();
+    EXPECT_TRUE(form->wiz()->Text().empty());
+    EXPECT_FALSE(std::filesystem::exists(disclosures)) << "nothing recorded";
+    std::filesystem::remove(big);
 }
 
 TEST_F(EntryPointsTest, UnloadWithoutAnalizaDoesNothing)

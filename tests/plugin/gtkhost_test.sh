@@ -7,7 +7,14 @@
 #   preview; the plug-in is unloaded with both open, the host's loop runs on, exit 0.
 # CASE reload: an owner handle that names no window; unload with the window closed and
 #   never opened; a second load works; a call from another thread shows nothing.
-# Exit 77 (skipped) when a tool is missing or no X server can be started.
+# CASE midrun: a register on the Firebird server behind a slow link ($ZEST_SLOWLINK); while
+#   a run shows its progress, `open` with other credentials waits for the run's end (the
+#   run's statements all recorded, under the connection it began on) and then connects;
+#   `unload` during the next run: no crash, the windows go and the library is unmapped
+#   once the run has ended, and a new load works. The register of disclosures is read
+#   with the command-line tool ($ZEST_CLI).
+# Exit 77 (skipped) when a tool is missing, no X server can be started or (midrun) no
+# Firebird server is configured (ZEST_FB_SERVER_HOST).
 set -uo pipefail
 HOST=$1 DEMO=$2 TMP=$3 CASE=$4 SHOTS=${5:-}
 
@@ -19,11 +26,13 @@ done
 
 WORK=$(mktemp -d "$TMP/gtkhost-$CASE-XXXXXX")
 OUT=$WORK/out ERR=$WORK/err
-XVFB_PID= HOST_PID=
+XVFB_PID= HOST_PID= LINK_PID= SERVER_FILE=
 cleanup() {
   exec 3>&- 2>/dev/null
   [ -n "$HOST_PID" ] && kill "$HOST_PID" 2>/dev/null
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  [ -n "$LINK_PID" ] && kill "$LINK_PID" 2>/dev/null
+  [ -n "$SERVER_FILE" ] && rm -f "$SERVER_FILE"
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -71,7 +80,7 @@ shot() { [ -n "$SHOTS" ] && send "screenshot $SHOTS/$1"; }
 
 start_host() {
   mkfifo "$WORK/in"
-  "$HOST" --database "$WORK/register.fdb" --user SYSDBA --password masterkey --commands "$@" \
+  "$HOST" --database "${DATABASE:-$WORK/register.fdb}" --user SYSDBA --password "${PASSWORD:-masterkey}" --commands "$@" \
     <"$WORK/in" >"$OUT" 2>"$ERR" &
   HOST_PID=$!
   exec 3>"$WORK/in"
@@ -87,6 +96,19 @@ finish() {
   HOST_PID=
   [ $rc -eq 0 ] || fail "the host exited with $rc"
   ! grep -q 'Zestawienia:' "$ERR" || [ "${1:-}" = allow-refusal ] || fail "the plug-in reported a problem"
+}
+
+# Waits up to $2 tenths of a second for the shell condition $1.
+until_true() {
+  for _ in $(seq "$2"); do eval "$1" && return 0; sleep 0.1; done
+  eval "$1"
+}
+visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l; }
+# A run's progress dialog has the statement window's title.
+progress_up() { [ "$(visible Zestawienia)" -ge 2 ]; }
+# Rows of the register of disclosures for what the preview showed from database $1.
+shown_rows() {
+  "$ZEST_CLI" disclosures | awk -F';' -v db="$1" '$3 == db && $6 == "preview"' | wc -l
 }
 
 case "$CASE" in
@@ -134,6 +156,61 @@ reload)
   grep -q '^Zestawienia: .*thread' "$ERR" || fail "no line on standard error for a call from another thread"
   [ "$(grep -c '^Zestawienia:' "$ERR")" = 1 ] || fail "more than one line for the refused call"
   finish allow-refusal
+  ;;
+midrun)
+  [ -n "${ZEST_FB_SERVER_HOST:-}" ] || skip "no Firebird server configured (ZEST_FB_SERVER_HOST)"
+  [ -x "${ZEST_SLOWLINK:-}" ] && [ -x "${ZEST_CLI:-}" ] || skip "ZEST_SLOWLINK or ZEST_CLI not given"
+  PASSWORD=${ZEST_FB_SYSDBA_PASSWORD:-masterkey}
+  SERVER_FILE=${ZEST_FB_SERVER_DIR:-/var/lib/firebird/3.0/data}/gtkhost-midrun-$$.fdb
+  "$DEMO" "$ZEST_FB_SERVER_HOST:$SERVER_FILE" --subjects 3000 --seed 2 --user SYSDBA --password "$PASSWORD" \
+    >/dev/null || fail "no register on the server"
+  mkfifo "$WORK/link-in"
+  "$ZEST_SLOWLINK" 3050 40 <"$WORK/link-in" >"$WORK/link" &
+  LINK_PID=$!
+  exec 5>"$WORK/link-in"
+  until_true '[ -s "$WORK/link" ]' 50 || fail "the slow link did not start"
+  port=$(sed -n 's/^port //p' "$WORK/link")
+  DATABASE=127.0.0.1/$port:$SERVER_FILE
+  other=127.0.0.1/$port:$(dirname "$SERVER_FILE")/./$(basename "$SERVER_FILE") # the same file, named otherwise
+  export ZESTAWIENIA_DISCLOSURES=$WORK/disclosures.sqlite
+  grid="785x280+1+332"
+  filled() { [ "$(colours "$form" "$grid")" -gt 10 ]; }
+  run_slowly() {
+    click "$form" 378 267 # Pobierz osoby
+    until_true filled 300 || fail "Pobierz osoby left the grid empty"
+    click "$form" 683 292 # Zestawienie
+    until_true progress_up 300 || fail "no progress dialog over the slow link"
+  }
+
+  start_host
+  send open
+  form=$(mapped Zestawienia)
+  [ -n "$form" ] || fail "no statement window"
+  run_slowly
+  send "open $other SYSDBA $PASSWORD"
+  progress_up || fail "the run ended before the open came; slow the link down"
+  until_true '! progress_up' 600 || fail "the run's progress (or a box) stayed up"
+  [ -n "$(mapped 'Wizualizacja wyników analizy')" ] || fail "the run was not shown"
+  first=$(shown_rows "$DATABASE")
+  [ "$first" -gt 1000 ] || fail "$first statements recorded of the run the open came in"
+  [ "$(shown_rows "$other")" = 0 ] || fail "statements recorded under the other credentials"
+  # Then the request is carried out: the list goes with the old connection.
+  until_true '! filled' 300 || fail "the open was not carried out after the run"
+
+  run_slowly
+  send unload
+  kill -0 "$HOST_PID" || fail "the host died at the unload"
+  until_true '[ "$(visible Zestawienia)" = 0 ]' 600 || fail "the windows outlived the run after the unload"
+  [ "$(visible 'Wizualizacja wyników analizy')" = 0 ] || fail "the preview outlived the unload"
+  [ "$(shown_rows "$other")" = "$first" ] || fail "the second run recorded $(shown_rows "$other"), not $first"
+  until_true '! grep -q libzestawienia "/proc/$HOST_PID/maps"' 50 || fail "the library is still mapped"
+  xdotool mousemove 100 100 click 1
+  sleep 0.5
+  kill -0 "$HOST_PID" || fail "the host died after the unload"
+  send load
+  send open
+  [ -n "$(mapped Zestawienia)" ] || fail "no statement window after loading again"
+  finish
   ;;
 *)
   echo "unknown case: $CASE" >&2

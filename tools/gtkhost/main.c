@@ -8,7 +8,8 @@
  * --owner passes another window id to GetTypeName than the host's own (0 for none).
  *
  * --commands reads one command a line from standard input, inside the main loop:
- *   open          Analiza, as the menu item does
+ *   open [DB [USER [PASSWORD]]]
+ *                 Analiza, as the menu item does; with other credentials when given
  *   open-thread   Analiza from a thread of its own (the plug-in must refuse it)
  *   unload        dlclose the plug-in
  *   load          dlopen it again and call GetTypeName
@@ -117,6 +118,25 @@ static gboolean run_action(Host* host)
     return TRUE;
 }
 
+/* Analiza with the credentials the command names (space-separated, UTF-8), the host's
+ * own for those it leaves out. */
+static gboolean run_action_with(Host* host, const char* arguments)
+{
+    if (!host->analiza)
+        return FALSE;
+    gchar** given = g_strsplit_set(arguments, " \t", 3);
+    const guint count = g_strv_length(given);
+    char* database = count > 0 ? to_win1250(given[0]) : g_strdup(host->database);
+    char* user = count > 1 ? to_win1250(given[1]) : g_strdup(host->user);
+    char* password = count > 2 ? to_win1250(given[2]) : g_strdup(host->password);
+    host->analiza(0, database, user, password, host->role, 0);
+    g_free(database);
+    g_free(user);
+    g_free(password);
+    g_strfreev(given);
+    return TRUE;
+}
+
 static gpointer run_action_thread(gpointer data)
 {
     run_action(data);
@@ -165,8 +185,8 @@ static void quit(Host* host, int code)
 
 static void run_command(Host* host, const char* line)
 {
-    if (strcmp(line, "open") == 0) {
-        if (run_action(host))
+    if (strcmp(line, "open") == 0 || strncmp(line, "open ", 5) == 0) {
+        if (line[4] ? run_action_with(host, line + 5) : run_action(host))
             answer("ok open");
         else
             answer("error open: the plug-in is not loaded");
