@@ -130,7 +130,7 @@ double TimedRun(StatementSession& session, const std::string& outPath, const dis
     if (record) {
         const auto at = std::chrono::steady_clock::now();
         disclosures::PendingDisclosures pending = record->Begin(handed, { { disclosures::Output::Cli, outPath } });
-        pending.Commit();
+        pending.Delivered();
         if (recordSeconds)
             *recordSeconds = collecting + Since(at);
     }

@@ -6,6 +6,8 @@
 #include <system_error>
 #include <thread>
 
+#include "identity.h"
+#include "registerfile.h"
 #include "schema.h"
 #include "sqlite.h"
 #include "statement/codepage.h"
@@ -48,6 +50,54 @@ std::string UtcNow()
     return text;
 }
 
+// "(ścieżka jest dowiązaniem symbolicznym; rejestr musi być zwykłym plikiem)"
+const char* const SymbolicLinkText = "\x9C"
+                                     "cie\xBFka jest dowi\xB9zaniem symbolicznym; rejestr musi by\xE6 zwyk\xB3ym "
+                                     "plikiem (nic nie zosta\xB3o zmienione)";
+
+// A register is never opened through a symbolic link: whoever may replace the file
+// could point the record elsewhere, or make the library write where the link points.
+void RefuseLink(Verb verb, const std::string& path)
+{
+    std::error_code error;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+        Fail(verb, path, SymbolicLinkText);
+}
+
+// The process's account and machine, asked once.
+const std::string& Account()
+{
+    static const std::string name = AccountName();
+    return name;
+}
+
+const std::string& Machine()
+{
+    static const std::string name = MachineName();
+    return name;
+}
+
+// What a reader without locks checks to know that nobody wrote while it read: the file's
+// size and time of change, and whether a write-ahead log is beside it.
+struct FileStamp {
+    bool exists = false;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type written {};
+    bool log = false;
+
+    static FileStamp Of(const std::string& path)
+    {
+        FileStamp s;
+        std::error_code error;
+        s.written = std::filesystem::last_write_time(path, error);
+        s.exists = !error;
+        s.size = std::filesystem::file_size(path, error);
+        s.log = std::filesystem::exists(path + "-wal", error);
+        return s;
+    }
+    bool operator==(const FileStamp&) const = default;
+};
+
 void CheckDate(const std::optional<std::string>& date)
 {
     if (date && !IsDate(*date))
@@ -74,6 +124,96 @@ private:
     std::string from_, to_;
 };
 
+// The reason of an output whose rows were neither delivered nor failed by its maker.
+const char* const NotCompletedText = "output not completed";
+
+// A connection to write with, the file brought to the current version.
+std::unique_ptr<sqlite::Connection> OpenConnection(const std::string& path, std::chrono::milliseconds busyTimeout)
+{
+    auto db = std::make_unique<sqlite::Connection>(path, sqlite::OpenMode::ReadWrite);
+    db->SetBusyTimeout(static_cast<int>(busyTimeout.count()));
+    // Switching a new file to WAL while another process makes it too is refused at
+    // once, without the busy wait: it is tried again for as long as the wait.
+    const auto until = std::chrono::steady_clock::now() + busyTimeout;
+    for (;;) {
+        try {
+            schema::Prepare(*db);
+            return db;
+        } catch (const sqlite::Error& e) {
+            if (!e.Busy() || std::chrono::steady_clock::now() >= until)
+                throw;
+        }
+        if (db->InTransaction())
+            db->Execute("ROLLBACK");
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+// The columns of a row in a file of `version`: a version-1 file has no account, machine
+// or state, and its rows were kept only once their output was made.
+const char* RowColumns(int version)
+{
+    if (version < 2)
+        return R"(id, time, "user", NULL, NULL, "database", subject_id, subject_name, output, file, 'delivered',
+                  NULL, options)";
+    return R"(id, time, "user", account, machine, "database", subject_id, subject_name, output, file, status, reason,
+              options)";
+}
+
+std::vector<DisclosureRow> ReadRows(sqlite::Connection& db, const Filter& filter)
+{
+    std::vector<DisclosureRow> rows;
+    // The version and the rows in one snapshot.
+    db.Execute("BEGIN");
+    const int version = schema::Inspect(db);
+    if (version == 0) {
+        db.Execute("COMMIT");
+        return rows;
+    }
+    std::string sql = std::string("SELECT ") + RowColumns(version) + " FROM disclosures WHERE 1";
+    if (filter.subjectId)
+        sql += " AND subject_id = ?1";
+    if (filter.user)
+        sql += R"( AND "user" = ?2)";
+    if (filter.account)
+        sql += version < 2 ? " AND 0" : " AND account = ?3";
+    if (filter.since)
+        sql += " AND time >= ?4";
+    if (filter.until)
+        sql += " AND time < date(?5, '+1 day')";
+    sql += " ORDER BY time, id";
+    sqlite::Statement query(db, sql);
+    if (filter.subjectId)
+        query.Bind(1, std::int64_t { *filter.subjectId });
+    if (filter.user)
+        query.Bind(2, std::string_view(*filter.user));
+    if (filter.account && version >= 2)
+        query.Bind(3, std::string_view(*filter.account));
+    if (filter.since)
+        query.Bind(4, std::string_view(*filter.since));
+    if (filter.until)
+        query.Bind(5, std::string_view(*filter.until));
+    while (query.Step()) {
+        DisclosureRow& r = rows.emplace_back();
+        r.id = query.Integer(0);
+        r.time = query.Text(1);
+        r.user = query.Text(2);
+        r.account = query.Text(3);
+        r.machine = query.Text(4);
+        r.database = query.Text(5);
+        r.subjectId = static_cast<std::int32_t>(query.Integer(6));
+        r.subjectName = query.Text(7);
+        r.output = query.Text(8);
+        if (!query.IsNull(9))
+            r.file = query.Text(9);
+        r.status = query.Text(10);
+        r.reason = query.Text(11);
+        r.options = query.Text(12);
+    }
+    db.Execute("COMMIT");
+    return rows;
+}
+
 } // namespace
 
 const char* OutputName(Output output) noexcept
@@ -89,8 +229,15 @@ const char* OutputName(Output output) noexcept
         return "file";
     case Output::Cli:
         return "cli";
+    case Output::Csv:
+        return "csv";
     }
     return "";
+}
+
+std::string UtcToday()
+{
+    return UtcNow().substr(0, 10);
 }
 
 bool IsDate(std::string_view t) noexcept
@@ -115,16 +262,78 @@ bool IsDate(std::string_view t) noexcept
 }
 
 PendingDisclosures::PendingDisclosures() noexcept = default;
-PendingDisclosures::~PendingDisclosures() = default; // the connection rolls back what is open
 PendingDisclosures::PendingDisclosures(PendingDisclosures&&) noexcept = default;
-PendingDisclosures& PendingDisclosures::operator=(PendingDisclosures&&) noexcept = default;
-
-void PendingDisclosures::Commit()
+PendingDisclosures& PendingDisclosures::operator=(PendingDisclosures&& other) noexcept
 {
-    if (!db_)
+    if (this != &other) {
+        for (std::size_t i = 0; i < spans_.size(); ++i)
+            Failed(i, NotCompletedText);
+        db_ = std::move(other.db_);
+        path_ = std::move(other.path_);
+        busyTimeout_ = other.busyTimeout_;
+        spans_ = std::move(other.spans_);
+        other.spans_.clear();
+    }
+    return *this;
+}
+
+PendingDisclosures::~PendingDisclosures()
+{
+    for (std::size_t i = 0; i < spans_.size(); ++i)
+        Failed(i, NotCompletedText);
+}
+
+std::size_t PendingDisclosures::Rows() const noexcept
+{
+    std::size_t rows = 0;
+    for (const Span& s : spans_)
+        rows += static_cast<std::size_t>(s.last - s.first + 1);
+    return rows;
+}
+
+void PendingDisclosures::Settle(std::size_t target, const char* status, std::string_view reason)
+{
+    if (target >= spans_.size() || spans_[target].settled)
         return;
-    Guarded(Verb::Write, path_, [&] { db_->Execute("COMMIT"); });
-    db_.reset();
+    Span& span = spans_[target];
+    if (span.last < span.first) {
+        span.settled = true;
+        return;
+    }
+    Guarded(Verb::Write, path_, [&] {
+        if (!db_)
+            db_ = OpenConnection(path_, busyTimeout_);
+        // Only rows still pending change: a row is settled once.
+        sqlite::Statement update(
+            *db_, "UPDATE disclosures SET status = ?1, reason = ?2 WHERE id BETWEEN ?3 AND ?4 AND status = 'pending'");
+        update.Bind(1, std::string_view(status));
+        update.Bind(
+            2, reason.empty() ? std::optional<std::string>() : std::optional<std::string>(cp1250::ToUtf8(reason)));
+        update.Bind(3, span.first);
+        update.Bind(4, span.last);
+        update.Step();
+    });
+    span.settled = true;
+}
+
+void PendingDisclosures::Delivered(std::size_t target)
+{
+    Settle(target, StatusDelivered, {});
+}
+
+void PendingDisclosures::Delivered()
+{
+    for (std::size_t i = 0; i < spans_.size(); ++i)
+        Delivered(i);
+}
+
+void PendingDisclosures::Failed(std::size_t target, std::string_view reason) noexcept
+{
+    try {
+        Settle(target, StatusFailed, reason);
+    } catch (...) {
+        // The rows stay pending: counted as disclosed.
+    }
 }
 
 DisclosureRegister::DisclosureRegister(std::string path)
@@ -144,34 +353,16 @@ DisclosureRegister DisclosureRegister::FromEnvironment(const std::string& defaul
     return r;
 }
 
-std::unique_ptr<sqlite::Connection> DisclosureRegister::Open(Access access) const
+std::unique_ptr<sqlite::Connection> DisclosureRegister::OpenToWrite() const
 {
-    const Verb verb = access == Access::Write ? Verb::Write : Verb::Read;
-    if (makeFolder_ && access == Access::Write) {
-        std::error_code error;
-        std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), error);
-        if (error)
-            Fail(verb, path_, SystemText(error.value()));
-    }
-    return Guarded(verb, path_, [&] {
-        auto db = std::make_unique<sqlite::Connection>(path_, access == Access::Write);
-        db->SetBusyTimeout(static_cast<int>(busyTimeout_.count()));
-        // Switching a new file to WAL while another process makes it too is refused at
-        // once, without the busy wait: it is tried again for as long as the wait.
-        const auto until = std::chrono::steady_clock::now() + busyTimeout_;
-        for (;;) {
-            try {
-                schema::Prepare(*db);
-                return db;
-            } catch (const sqlite::Error& e) {
-                if (!e.Busy() || std::chrono::steady_clock::now() >= until)
-                    throw;
-            }
-            if (db->InTransaction())
-                db->Execute("ROLLBACK");
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    });
+    RefuseLink(Verb::Write, path_);
+    if (makeFolder_)
+        if (const std::error_code error
+            = files::MakePrivateFolders(std::filesystem::path(path_).parent_path().string()))
+            Fail(Verb::Write, path_, SystemText(error.value()));
+    if (const std::error_code error = files::MakePrivateFile(path_))
+        Fail(Verb::Write, path_, SystemText(error.value()));
+    return Guarded(Verb::Write, path_, [&] { return OpenConnection(path_, busyTimeout_); });
 }
 
 PendingDisclosures DisclosureRegister::Begin(
@@ -183,34 +374,59 @@ PendingDisclosures DisclosureRegister::Begin(
 PendingDisclosures DisclosureRegister::Begin(
     const std::vector<Disclosure>& rows, const std::vector<Target>& targets) const
 {
+    std::vector<Handout> outputs;
+    for (const Target& target : targets)
+        outputs.push_back({ target, &rows });
+    return Begin(outputs);
+}
+
+PendingDisclosures DisclosureRegister::Begin(const std::vector<Handout>& outputs) const
+{
     PendingDisclosures pending;
-    if (!IsOn() || rows.empty() || targets.empty())
+    std::size_t total = 0;
+    for (const Handout& h : outputs)
+        total += h.rows ? h.rows->size() : 0;
+    if (!IsOn() || total == 0)
         return pending;
-    std::unique_ptr<sqlite::Connection> db = Open(Access::Write);
+    std::unique_ptr<sqlite::Connection> db = OpenToWrite();
+    std::vector<PendingDisclosures::Span> spans;
     Guarded(Verb::Write, path_, [&] {
         db->Execute("BEGIN IMMEDIATE");
         sqlite::Statement insert(*db,
-            R"(INSERT INTO disclosures (time, "user", "database", subject_id, subject_name, output, file, options)
-               VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8))");
+            R"(INSERT INTO disclosures (time, "user", account, machine, "database", subject_id, subject_name, output,
+                                        file, options, status)
+               VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, 'pending'))");
         const std::string time = UtcNow();
         Utf8Cache user, database, options;
-        for (const Target& target : targets)
-            for (const Disclosure& d : rows) {
+        for (const Handout& h : outputs) {
+            PendingDisclosures::Span& span = spans.emplace_back();
+            if (!h.rows)
+                continue;
+            for (const Disclosure& d : *h.rows) {
                 insert.Bind(1, std::string_view(time));
                 insert.Bind(2, std::string_view(user(d.user)));
-                insert.Bind(3, std::string_view(database(d.database)));
-                insert.Bind(4, std::int64_t { d.subjectId });
-                insert.Bind(5, std::string_view(cp1250::ToUtf8(d.subjectName)));
-                insert.Bind(6, std::string_view(OutputName(target.output)));
-                insert.Bind(7, target.file);
-                insert.Bind(8, std::string_view(options(d.options)));
+                insert.Bind(3, std::string_view(Account()));
+                insert.Bind(4, std::string_view(Machine()));
+                insert.Bind(5, std::string_view(database(d.database)));
+                insert.Bind(6, std::int64_t { d.subjectId });
+                insert.Bind(7, std::string_view(cp1250::ToUtf8(d.subjectName)));
+                insert.Bind(8, std::string_view(OutputName(h.target.output)));
+                insert.Bind(9, h.target.file);
+                insert.Bind(10, std::string_view(options(d.options)));
                 insert.Step();
                 insert.Reset();
+                const std::int64_t id = db->LastInsertId();
+                if (span.last < span.first)
+                    span.first = id;
+                span.last = id;
             }
+        }
+        db->Execute("COMMIT");
     });
     pending.db_ = std::move(db);
     pending.path_ = path_;
-    pending.rows_ = rows.size() * targets.size();
+    pending.busyTimeout_ = busyTimeout_;
+    pending.spans_ = std::move(spans);
     return pending;
 }
 
@@ -218,47 +434,33 @@ std::vector<DisclosureRow> DisclosureRegister::Read(const Filter& filter) const
 {
     CheckDate(filter.since);
     CheckDate(filter.until);
+    if (!IsOn())
+        return {};
+    RefuseLink(Verb::Read, path_);
+    return ReadFile(filter);
+}
+
+std::vector<DisclosureRow> DisclosureRegister::ReadFile(const Filter& filter) const
+{
+    // A file without a write-ahead log is read as it lies, without a lock and without
+    // making the log and its index beside it (which a reader who may not write the folder
+    // could not, and one who may would leave behind as its own); whether anybody wrote
+    // meanwhile is seen afterwards, and the read is then made again. A file with a log
+    // is read through it, only reading.
     std::vector<DisclosureRow> rows;
-    std::error_code error;
-    if (!IsOn() || !std::filesystem::exists(path_, error))
-        return rows;
-    std::unique_ptr<sqlite::Connection> db = Open(Access::Read);
-    std::string sql = R"(SELECT id, time, "user", "database", subject_id, subject_name, output, file, options
-                         FROM disclosures WHERE 1)";
-    if (filter.subjectId)
-        sql += " AND subject_id = ?1";
-    if (filter.user)
-        sql += R"( AND "user" = ?2)";
-    if (filter.since)
-        sql += " AND time >= ?3";
-    if (filter.until)
-        sql += " AND time < date(?4, '+1 day')";
-    sql += " ORDER BY time, id";
-    Guarded(Verb::Read, path_, [&] {
-        sqlite::Statement query(*db, sql);
-        if (filter.subjectId)
-            query.Bind(1, std::int64_t { *filter.subjectId });
-        if (filter.user)
-            query.Bind(2, std::string_view(*filter.user));
-        if (filter.since)
-            query.Bind(3, std::string_view(*filter.since));
-        if (filter.until)
-            query.Bind(4, std::string_view(*filter.until));
-        while (query.Step()) {
-            DisclosureRow& r = rows.emplace_back();
-            r.id = query.Integer(0);
-            r.time = query.Text(1);
-            r.user = query.Text(2);
-            r.database = query.Text(3);
-            r.subjectId = static_cast<std::int32_t>(query.Integer(4));
-            r.subjectName = query.Text(5);
-            r.output = query.Text(6);
-            if (!query.IsNull(7))
-                r.file = query.Text(7);
-            r.options = query.Text(8);
-        }
-    });
-    return rows;
+    for (int attempt = 0;; ++attempt) {
+        const FileStamp before = FileStamp::Of(path_);
+        if (!before.exists)
+            return {};
+        const bool unlocked = !before.log && attempt < 5;
+        Guarded(Verb::Read, path_, [&] {
+            sqlite::Connection db(path_, unlocked ? sqlite::OpenMode::Unchanging : sqlite::OpenMode::ReadOnly);
+            db.SetBusyTimeout(static_cast<int>(busyTimeout_.count()));
+            rows = ReadRows(db, filter);
+        });
+        if (!unlocked || FileStamp::Of(path_) == before)
+            return rows;
+    }
 }
 
 std::int64_t DisclosureRegister::PurgeBefore(std::string_view date, std::string_view user) const
@@ -266,18 +468,21 @@ std::int64_t DisclosureRegister::PurgeBefore(std::string_view date, std::string_
     CheckDate(std::string(date));
     if (!IsOn())
         return 0;
-    std::unique_ptr<sqlite::Connection> db = Open(Access::Write);
+    std::unique_ptr<sqlite::Connection> db = OpenToWrite();
     return Guarded(Verb::Write, path_, [&] {
         db->Execute("BEGIN IMMEDIATE");
         sqlite::Statement purge(*db, "DELETE FROM disclosures WHERE time < ?1");
         purge.Bind(1, date);
         purge.Step();
         const std::int64_t deleted = db->Changes();
-        sqlite::Statement note(*db, R"(INSERT INTO purges (time, "user", "before", "rows") VALUES (?1, ?2, ?3, ?4))");
+        sqlite::Statement note(*db,
+            R"(INSERT INTO purges (time, "user", account, machine, "before", "rows") VALUES (?1, ?2, ?3, ?4, ?5, ?6))");
         note.Bind(1, std::string_view(UtcNow()));
         note.Bind(2, std::string_view(cp1250::ToUtf8(user)));
-        note.Bind(3, date);
-        note.Bind(4, deleted);
+        note.Bind(3, std::string_view(Account()));
+        note.Bind(4, std::string_view(Machine()));
+        note.Bind(5, date);
+        note.Bind(6, deleted);
         note.Step();
         db->Execute("COMMIT");
         return deleted;

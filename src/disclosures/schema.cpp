@@ -32,6 +32,16 @@ constexpr std::array Migrations = {
          "user" TEXT,
          "before" TEXT NOT NULL,
          "rows" INTEGER NOT NULL);)",
+    // 1 -> 2: who besides the register login (the system account, the machine), and the
+    // state of each row: recorded before its output and settled after it. The rows of a
+    // version-1 file were kept only once their output was made.
+    R"(ALTER TABLE disclosures ADD COLUMN account TEXT;
+       ALTER TABLE disclosures ADD COLUMN machine TEXT;
+       ALTER TABLE disclosures ADD COLUMN status TEXT NOT NULL DEFAULT 'pending';
+       ALTER TABLE disclosures ADD COLUMN reason TEXT;
+       UPDATE disclosures SET status = 'delivered';
+       ALTER TABLE purges ADD COLUMN account TEXT;
+       ALTER TABLE purges ADD COLUMN machine TEXT;)",
 };
 
 const char* const Unchanged = " (plik nie zosta\xB3 zmieniony)";
@@ -41,8 +51,9 @@ std::int64_t Version(sqlite::Connection& db)
     return db.QueryInteger("PRAGMA user_version");
 }
 
-// What the file is, read without writing anything.
-void CheckOwner(sqlite::Connection& db)
+} // namespace
+
+int Inspect(sqlite::Connection& db)
 {
     std::int64_t id = 0;
     try {
@@ -60,9 +71,8 @@ void CheckOwner(sqlite::Connection& db)
         throw Refused("plik zosta\xB3 zapisany przez nowsz\xB9 wersj\xEA programu (rejestr w wersji "
             + std::to_string(version) + ", ten program zna wersj\xEA " + std::to_string(CurrentVersion())
             + "; plik nie zosta\xB3 zmieniony)");
+    return static_cast<int>(version);
 }
-
-} // namespace
 
 int CurrentVersion() noexcept
 {
@@ -73,7 +83,7 @@ void Prepare(sqlite::Connection& db)
 {
     // One snapshot for the questions: another process may be making the tables.
     db.Execute("BEGIN");
-    CheckOwner(db);
+    Inspect(db);
     db.Execute("COMMIT");
     // Readers and one writer at a time, without blocking each other; kept by the file.
     db.Execute("PRAGMA journal_mode = WAL");
@@ -81,7 +91,7 @@ void Prepare(sqlite::Connection& db)
         return;
     // Another process may be upgrading the same file: look again under the write lock.
     db.Execute("BEGIN IMMEDIATE");
-    CheckOwner(db);
+    Inspect(db);
     for (std::int64_t v = Version(db); v < CurrentVersion(); ++v)
         db.Execute(Migrations[static_cast<std::size_t>(v)]);
     db.Execute(("PRAGMA application_id = " + std::to_string(ApplicationId)).c_str());

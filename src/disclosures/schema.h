@@ -30,6 +30,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What the file holds, read without writing anything: its version, 0 for an empty SQLite
+// file. Throws Refused for a file that is not SQLite, belongs to another program or
+// comes from a newer version; sqlite::Error when it cannot be read.
+int Inspect(sqlite::Connection& db);
+
 // Checks that the file is a register of a version this program knows, or an empty
 // SQLite file, and brings it to the current version. Throws Refused (and writes nothing)
 // for a file that is not SQLite, belongs to another program or comes from a newer

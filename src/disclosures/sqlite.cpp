@@ -15,10 +15,55 @@ bool Error::Busy() const noexcept
     return code_ == SQLITE_BUSY;
 }
 
-Connection::Connection(const std::string& path, bool create)
+bool Error::ReadOnly() const noexcept
 {
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
-    const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+    return code_ == SQLITE_READONLY || code_ == SQLITE_CANTOPEN;
+}
+
+namespace
+{
+
+// `path` as a URI file name: the characters that end or escape a path there are escaped.
+std::string FileUri(const std::string& path)
+{
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    // An absolute path gets an empty authority: "//x" would name a host.
+    std::string uri = !path.empty() && path.front() == '/' ? "file://" : "file:";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '%' || c == '?' || c == '#' || byte < 0x20 || byte == 0x7F) {
+            uri += '%';
+            uri += Hex[byte >> 4];
+            uri += Hex[byte & 0xF];
+        } else {
+            uri += c;
+        }
+    }
+    return uri;
+}
+
+} // namespace
+
+Connection::Connection(const std::string& path, OpenMode mode)
+{
+    int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW;
+    std::string name = path;
+    switch (mode) {
+    case OpenMode::ReadWrite:
+        flags |= SQLITE_OPEN_READWRITE;
+        break;
+    case OpenMode::Create:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        break;
+    case OpenMode::ReadOnly:
+        flags |= SQLITE_OPEN_READONLY;
+        break;
+    case OpenMode::Unchanging:
+        flags |= SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+        name = FileUri(path) + "?immutable=1";
+        break;
+    }
+    const int rc = sqlite3_open_v2(name.c_str(), &db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         // A handle comes back even when the open fails; it carries the message.
         const std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
@@ -63,6 +108,11 @@ std::int64_t Connection::QueryInteger(const char* sql)
 std::int64_t Connection::Changes() const noexcept
 {
     return sqlite3_changes64(db_);
+}
+
+std::int64_t Connection::LastInsertId() const noexcept
+{
+    return sqlite3_last_insert_rowid(db_);
 }
 
 bool Connection::InTransaction() const noexcept

@@ -30,16 +30,32 @@ public:
     bool NotADatabase() const noexcept;
     // Another connection holds a lock that this one needs.
     bool Busy() const noexcept;
+    // The file may not be written, or a file beside it may not be made.
+    bool ReadOnly() const noexcept;
 
 private:
     int code_;
 };
 
+enum class OpenMode {
+    ReadWrite, // a file that exists
+    Create, // made when it is missing
+    ReadOnly, // read through its write-ahead log, which must exist or be made
+    Unchanging, // read as it lies, without locks or files beside it: see Connection
+};
+
 class Connection
 {
 public:
+    // Opens `path`; a symbolic link in its place is refused. Unchanging reads the file
+    // alone, taking no lock and making no file beside it: only for a file without a
+    // write-ahead log, whose reader checks afterwards that nobody wrote meanwhile.
+    Connection(const std::string& path, OpenMode mode);
     // Opens `path` for reading and writing; `create`: makes the file when it is missing.
-    Connection(const std::string& path, bool create);
+    Connection(const std::string& path, bool create)
+        : Connection(path, create ? OpenMode::Create : OpenMode::ReadWrite)
+    {
+    }
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -52,6 +68,8 @@ public:
     std::int64_t QueryInteger(const char* sql);
     // Rows changed by the last INSERT, UPDATE or DELETE.
     std::int64_t Changes() const noexcept;
+    // The id of the row the last INSERT made.
+    std::int64_t LastInsertId() const noexcept;
     bool InTransaction() const noexcept;
 
     sqlite3* Handle() const noexcept { return db_; }

@@ -54,8 +54,7 @@ QPageLayout DefaultPdfLayout()
     return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
 }
 
-void PrintStatementsToPdf(richedit::TOLEEdit& rich, const QString& file, bool pageNumbers, const QPageLayout& layout,
-    const std::function<void()>& beforeReplace)
+void PrintStatementsToPdf(richedit::TOLEEdit& rich, const QString& file, bool pageNumbers, const QPageLayout& layout)
 {
     // The printer opens the file by name: the atomic file's new one, or the target
     // itself when that is a pipe or a device.
@@ -71,8 +70,6 @@ void PrintStatementsToPdf(richedit::TOLEEdit& rich, const QString& file, bool pa
     printer.setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdf->writePath())));
     if (!PrintStatements(rich, printer, pageNumbers))
         throw richedit::PrintError("The margins leave no room for the text on the page");
-    if (beforeReplace)
-        beforeReplace();
     try {
         pdf->Commit();
     } catch (const FileError&) {

@@ -6,7 +6,6 @@
 
 #include <QPageLayout>
 #include <QString>
-#include <functional>
 
 class QPrinter;
 
@@ -34,11 +33,10 @@ bool PrintStatements(richedit::TOLEEdit& rich, QPrinter& printer, bool pageNumbe
 
 // Prints as above into a PDF file with the given page layout. The file appears only
 // when the print is whole (statement/atomicfile.h): the pages go to a new file next to
-// it, which then replaces it; `beforeReplace` is called between the two, and when it
-// throws the file is not replaced. Throws "Cannot create file %s" when that file cannot be made, and a
-// richedit::PrintError when some page had no room (nothing is written then).
-void PrintStatementsToPdf(richedit::TOLEEdit& rich, const QString& file, bool pageNumbers, const QPageLayout& layout,
-    const std::function<void()>& beforeReplace = {});
+// it, which then replaces it; a pipe or a device is written in place. Throws "Cannot
+// create file %s" when that file cannot be made, and a richedit::PrintError when some
+// page had no room (nothing is written then).
+void PrintStatementsToPdf(richedit::TOLEEdit& rich, const QString& file, bool pageNumbers, const QPageLayout& layout);
 
 // A4 portrait without printer margins of its own, the layout the PDF files get.
 QPageLayout DefaultPdfLayout();

@@ -154,10 +154,11 @@ void Twiz::ShowRun(const std::string& fileName, bool append, std::vector<zest::d
 {
     zest::disclosures::PendingDisclosures shown
         = zest::ui::Disclosures().Begin(subjects, zest::disclosures::Output::Preview);
-    LoadResults(fileName, append);
-    subjects_.insert(
-        subjects_.end(), std::make_move_iterator(subjects.begin()), std::make_move_iterator(subjects.end()));
-    shown.Commit();
+    shown.Deliver(0, [&] {
+        LoadResults(fileName, append);
+        subjects_.insert(
+            subjects_.end(), std::make_move_iterator(subjects.begin()), std::make_move_iterator(subjects.end()));
+    });
 }
 
 zest::disclosures::PendingDisclosures Twiz::Record(zest::disclosures::Output output, const QString& file) const
@@ -208,9 +209,8 @@ void Twiz::SpeedButton2Click()
                 zest::ui::MessageIcon::Error);
             return;
         }
-        zest::disclosures::PendingDisclosures printed = Record(zest::disclosures::Output::Print);
-        Print(printer);
-        printed.Commit();
+        // Delivered once the job is handed to the printer.
+        Record(zest::disclosures::Output::Print).Deliver(0, [&] { Print(printer); });
     });
 }
 
@@ -272,9 +272,7 @@ void Twiz::SpeedButton5Click()
         const QString path = SaveDialog1(this);
         if (path.isEmpty())
             return;
-        zest::disclosures::PendingDisclosures saved = Record(zest::disclosures::Output::File, path);
-        SaveText(path);
-        saved.Commit();
+        Record(zest::disclosures::Output::File, path).Deliver(0, [&] { SaveText(path); });
     });
 }
 
@@ -295,10 +293,9 @@ void Twiz::SpeedButton7Click()
         QPageLayout layout = zest::preview::DefaultPdfLayout();
         layout.setPageSize(Printer().pageLayout().pageSize());
         layout.setOrientation(Printer().pageLayout().orientation());
-        // Recorded when the pages are ready, for as long as the file takes to appear.
-        zest::disclosures::PendingDisclosures saved;
-        zest::preview::PrintStatementsToPdf(*ui->rich, path, ui->numery->isChecked(), layout,
-            [&] { saved = Record(zest::disclosures::Output::Pdf, path); });
-        saved.Commit();
+        // Recorded before the first page: a pipe or a device takes the pages as they are made.
+        Record(zest::disclosures::Output::Pdf, path).Deliver(0, [&] {
+            zest::preview::PrintStatementsToPdf(*ui->rich, path, ui->numery->isChecked(), layout);
+        });
     });
 }

@@ -4,7 +4,8 @@
 // the statements of the runs in a printable text control, and prints them (a block per
 // form feed on pages of its own), searches, saves, clears them. Whatever it shows, prints
 // or saves of a run is recorded in the register of disclosures first, one row per subject
-// of its text; an output the register cannot record is refused.
+// of its text, and settled once the output is made (delivered) or has failed; an output
+// the register cannot record is refused.
 
 #include <QWidget>
 #include <functional>

@@ -16,11 +16,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "disclosures/identity.h"
 #include "disclosures/register.h"
 #include "disclosures/schema.h"
 #include "disclosures/sqlite.h"
 #include "scopedenv.h"
 #include "testregister.h"
+#include "unprivileged.h"
 
 using namespace zest::disclosures;
 namespace fs = std::filesystem;
@@ -76,36 +78,51 @@ TEST(DisclosureRegister, RowsReadBackAsStoredAndFiltered)
     p.Commit();
     reg.Begin({ Subject(7, "\xAF\xF3\xB3\xE6 Anna", "ADMIN") }, Output::Pdf, "/tmp/stan ż.pdf").Commit();
     {
-        // Left without a commit: the output did not happen.
+        // Left unsettled: the output did not happen, and the row says so.
         auto dropped = reg.Begin({ Subject(9, "Nikt") }, Output::File, "/tmp/x.txt");
     }
 
     const std::vector<DisclosureRow> all = reg.Read();
     const auto line = [](const DisclosureRow& r) {
         return std::to_string(r.subjectId) + "|" + r.subjectName + "|" + r.user + "|" + r.database + "|" + r.output
-            + "|" + r.file.value_or("-") + "|" + r.options;
+            + "|" + r.file.value_or("-") + "|" + r.options + "|" + r.status + "|" + r.reason;
     };
-    ASSERT_EQ(all.size(), 3u);
-    EXPECT_EQ(line(all[0]), "7|Żółć Anna|KOWALSKA|/srv/gmina.fdb|print|-|kind=fizyczne; threshold=0"); // UTF-8
-    EXPECT_EQ(line(all[1]), "8|Nowak Jan|KOWALSKA|/srv/gmina.fdb|print|-|kind=fizyczne; threshold=0");
-    EXPECT_EQ(line(all[2]), "7|Żółć Anna|ADMIN|/srv/gmina.fdb|pdf|/tmp/stan ż.pdf|kind=fizyczne; threshold=0");
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(
+        line(all[0]), "7|Żółć Anna|KOWALSKA|/srv/gmina.fdb|print|-|kind=fizyczne; threshold=0|delivered|"); // UTF-8
+    EXPECT_EQ(line(all[1]), "8|Nowak Jan|KOWALSKA|/srv/gmina.fdb|print|-|kind=fizyczne; threshold=0|delivered|");
+    EXPECT_EQ(
+        line(all[2]), "7|Żółć Anna|ADMIN|/srv/gmina.fdb|pdf|/tmp/stan ż.pdf|kind=fizyczne; threshold=0|delivered|");
+    EXPECT_EQ(line(all[3]),
+        "9|Nikt|KOWALSKA|/srv/gmina.fdb|file|/tmp/x.txt|kind=fizyczne; threshold=0|failed|output "
+        "not completed");
+    for (const DisclosureRow& r : all) {
+        EXPECT_EQ(r.account, AccountName());
+        EXPECT_EQ(r.machine, MachineName());
+    }
+    EXPECT_FALSE(AccountName().empty());
     EXPECT_EQ(all[0].time.size(), 20u);
     EXPECT_EQ(all[0].time.substr(0, 11) + all[0].time.substr(19), Today() + "TZ");
 
-    const auto count = [&](std::optional<std::int32_t> id, std::optional<std::string> user,
-                           std::optional<std::string> since, std::optional<std::string> until) {
-        Filter f;
-        f.subjectId = id;
-        f.user = std::move(user);
-        f.since = std::move(since);
-        f.until = std::move(until);
-        return reg.Read(f).size();
-    };
+    const auto count
+        = [&](std::optional<std::int32_t> id, std::optional<std::string> user, std::optional<std::string> since,
+              std::optional<std::string> until, std::optional<std::string> account = std::nullopt) {
+              Filter f;
+              f.subjectId = id;
+              f.user = std::move(user);
+              f.account = std::move(account);
+              f.since = std::move(since);
+              f.until = std::move(until);
+              return reg.Read(f).size();
+          };
     const auto none = std::nullopt;
     EXPECT_EQ(count(7, none, none, none), 2u);
-    EXPECT_EQ(count(9, none, none, none), 0u);
+    EXPECT_EQ(count(9, none, none, none), 1u);
+    EXPECT_EQ(count(10, none, none, none), 0u);
     EXPECT_EQ(count(none, "ADMIN", none, none), 1u);
-    EXPECT_EQ(count(none, none, Today(), Today()), 3u);
+    EXPECT_EQ(count(none, none, none, none, AccountName()), 4u);
+    EXPECT_EQ(count(none, none, none, none, "somebody else"), 0u);
+    EXPECT_EQ(count(none, none, Today(), Today()), 4u);
     EXPECT_EQ(count(none, none, "2999-01-01", none), 0u);
     EXPECT_EQ(count(none, none, none, "2000-12-31"), 0u);
     EXPECT_EQ(count(7, "KOWALSKA", "2000-01-01", none), 1u);
@@ -149,7 +166,7 @@ TEST(DisclosureRegister, EnvironmentChoosesTheFileOrTurnsItOff)
 struct RefusedCase {
     const char* name;
     std::function<void(const std::string& path)> make;
-    const char* reason;
+    std::string reason;
 };
 
 void PrintTo(const RefusedCase& c, std::ostream* os)
@@ -187,9 +204,10 @@ INSTANTIATE_TEST_SUITE_P(DisclosureRegister, RefusedFile,
         RefusedCase { "NewerVersion",
             [](const std::string& path) {
                 DisclosureRegister(path).Begin({ Subject(1, "X") }, Output::Print).Commit();
-                sqlite::Connection(path, false).Execute("PRAGMA user_version = 2");
+                sqlite::Connection(path, false)
+                    .Execute(("PRAGMA user_version = " + std::to_string(schema::CurrentVersion() + 1)).c_str());
             },
-            "nowsz\xB9 wersj\xEA programu (rejestr w wersji 2" },
+            "nowsz\xB9 wersj\xEA programu (rejestr w wersji " + std::to_string(schema::CurrentVersion() + 1) },
         RefusedCase { "ForeignApplication",
             [](const std::string& path) {
                 sqlite::Connection(path, true).Execute("PRAGMA application_id = 1234; PRAGMA user_version = 1");
@@ -199,32 +217,6 @@ INSTANTIATE_TEST_SUITE_P(DisclosureRegister, RefusedFile,
             [](const std::string& path) { sqlite::Connection(path, true).Execute("CREATE TABLE notes (x)"); },
             "innego programu" }),
     [](const testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
-
-// Runs `body` in a child process that permissions stop ("nobody" when the test runs as
-// root) and returns the text it gives back.
-std::string Unprivileged(const std::function<std::string()>& body)
-{
-    int out[2];
-    if (pipe(out) != 0)
-        return "pipe failed";
-    const pid_t child = fork();
-    if (child == 0) {
-        close(out[0]);
-        std::string text = "could not drop privileges";
-        if (geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0))
-            text = body();
-        (void)!write(out[1], text.data(), text.size());
-        _exit(0);
-    }
-    close(out[1]);
-    std::string text;
-    char buffer[512];
-    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;)
-        text.append(buffer, static_cast<std::size_t>(n));
-    close(out[0]);
-    waitpid(child, nullptr, 0);
-    return text;
-}
 
 TEST(DisclosureRegister, UnwritableRegisterRefusesTheOutputAndNamesTheFile)
 {
@@ -236,8 +228,8 @@ TEST(DisclosureRegister, UnwritableRegisterRefusesTheOutputAndNamesTheFile)
     ::chmod(file.c_str(), 0444);
     ::chmod(dir.c_str(), 0555);
     for (const std::string& path : { file, dir + "/new.sqlite" }) {
-        const std::string message
-            = Unprivileged([&] { return Message([&] { DisclosureRegister(path).Begin(rows, Output::Print); }); });
+        const std::string message = zest::test::Unprivileged(
+            [&] { return Message([&] { DisclosureRegister(path).Begin(rows, Output::Print); }); });
         EXPECT_EQ(message.rfind(CannotWrite + path + ": ", 0), 0u) << message;
     }
     ::chmod(dir.c_str(), 0755);
@@ -247,7 +239,8 @@ TEST(DisclosureRegister, UnwritableRegisterRefusesTheOutputAndNamesTheFile)
     DisclosureRegister reg(file);
     reg.SetBusyTimeout(std::chrono::milliseconds(100));
     {
-        auto holding = DisclosureRegister(file).Begin(rows, Output::Print);
+        sqlite::Connection holding(file, false);
+        holding.Execute("BEGIN IMMEDIATE");
         EXPECT_EQ(
             Message([&] { reg.Begin(rows, Output::Pdf, "/tmp/a.pdf"); }), CannotWrite + file + ": database is locked");
     }

@@ -13,7 +13,7 @@
 
 #include "cliargs.h"
 #include "credentials.h"
-#include "csvfield.h"
+#include "disclosurescommand.h"
 #include "statement/session.h"
 #include "subjectsfile.h"
 
@@ -236,22 +236,16 @@ TEST(CliArgs, DisclosuresOptions)
     EXPECT_EQ(o.until, "2024-03-01");
     EXPECT_EQ(o.csv, "d.csv");
     EXPECT_EQ(ParseDisclosuresArguments({ "--purge-before", "2020-01-01" }).purgeBefore, "2020-01-01");
-    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>> { { "--since", "2023-02-29" },
-             { "--until", "2024-1-01" }, { "--since", "2024-03-02", "--until", "2024-03-01" },
-             { "--purge-before", "2020-01-01", "--subject", "1" }, { "--database", "x" }, { "--csv" } })
+    EXPECT_EQ(ParseDisclosuresArguments({ "--account", "anna" }).account, "anna");
+    EXPECT_TRUE(ParseDisclosuresArguments({ "--purge-before", "2020-01-01", "--force" }).force);
+    for (const std::vector<std::string>& bad :
+        std::vector<std::vector<std::string>> { { "--since", "2023-02-29" }, { "--until", "2024-1-01" },
+            { "--since", "2024-03-02", "--until", "2024-03-01" }, { "--purge-before", "2020-01-01", "--subject", "1" },
+            { "--purge-before", "2020-01-01", "--account", "a" }, { "--force" }, { "--database", "x" }, { "--csv" } })
         EXPECT_THROW(ParseDisclosuresArguments(bad), UsageError) << bad.front();
-}
-
-// A spreadsheet takes a cell starting with = + - @, a tab or a carriage return for a formula.
-TEST(CsvField, QuotesSeparatorsAndDisarmsFormulas)
-{
-    EXPECT_EQ(CsvField("Nowak Jan"), "Nowak Jan");
-    EXPECT_EQ(CsvField("a;b"), "\"a;b\"");
-    EXPECT_EQ(CsvField("say \"x\""), "\"say \"\"x\"\"\"");
-    EXPECT_EQ(CsvField("=HYPERLINK(\"http://x\")"), "\"'=HYPERLINK(\"\"http://x\"\")\"");
-    for (const char* cell : { "+48", "-1", "@SUM(A1)", "\tx", "\rx" })
-        EXPECT_EQ(CsvField(cell), std::string("\"'") + cell + "\"") << cell;
-    EXPECT_EQ(CsvField(""), "");
+    // A purge keeps the rows of the last year.
+    EXPECT_EQ(YearBefore("2026-12-09"), "2025-12-09");
+    EXPECT_EQ(YearBefore("2028-02-29"), "2027-02-28");
 }
 
 TEST(SubjectsFile, IdsWithCommentsBlankLinesAndCrLf)

@@ -74,21 +74,30 @@ of --subjects-file set aside (the others written), 128 + N when stopped by signa
 const char* const DisclosuresHelpText = R"(Usage: zestawienia-cli disclosures [options]
 Prints the register of disclosures: who was handed whose data, when and how. One line
 per subject per output, newest last, ';'-separated UTF-8 under the header
-time;user;database;subject;name;output;options
+time;user;account;machine;database;subject;name;output;status;options
+(user: the register login; account and machine: the system account of the process and
+the machine's name; status: delivered, failed: <reason>, or unconfirmed when the
+output was begun and its process ended before saying how it went, which counts as
+disclosed).
 
   --subject ID_PDM           only the rows of this subject
   --user U                   only the rows of this register user
+  --account A                only the rows of this system account
   --since YYYY-MM-DD         only rows of this day (UTC) or later
   --until YYYY-MM-DD         only rows of this day (UTC) or earlier
   --csv FILE                 write the lines to FILE (with a byte order mark and CRLF
                              line ends, for a spreadsheet) instead of standard output
   --purge-before YYYY-MM-DD  delete the rows of the days before this one (retention);
-                             the register keeps a note of the purge
+                             a day less than a year before today is refused without
+                             --force; the register keeps a note of every purge
+  --force                    purge rows of the last year too
   --help                     this text
 
 The register is the file ZESTAWIENIA_DISCLOSURES names, else disclosures.sqlite in
-~/.local/share/zestawienia; ZESTAWIENIA_DISCLOSURES=off turns it off.
-Exit status: 0 success, 1 the register cannot be read or written, 2 usage error.
+~/.local/share/zestawienia; ZESTAWIENIA_DISCLOSURES=off turns it off. A listing only
+reads the file: it never changes it, nor upgrades an older one.
+Exit status: 0 success, 1 the register cannot be read or written, 2 usage error (and
+a purge of the last year without --force).
 )";
 
 namespace
@@ -236,6 +245,7 @@ const OptionRule<DisclosuresOptions> DisclosuresRules[] = {
     { "subject", "ID_PDM",
         [](DisclosuresOptions& o, const std::string& n, const std::string& v) { o.subject = ParseInt(n, v); } },
     { "user", "U", [](DisclosuresOptions& o, const std::string&, const std::string& v) { o.user = v; } },
+    { "account", "A", [](DisclosuresOptions& o, const std::string&, const std::string& v) { o.account = v; } },
     { "since", "YYYY-MM-DD",
         [](DisclosuresOptions& o, const std::string& n, const std::string& v) { o.since = Date(n, v); } },
     { "until", "YYYY-MM-DD",
@@ -244,6 +254,7 @@ const OptionRule<DisclosuresOptions> DisclosuresRules[] = {
         [](DisclosuresOptions& o, const std::string& n, const std::string& v) { o.csv = FileName(n, v); } },
     { "purge-before", "YYYY-MM-DD",
         [](DisclosuresOptions& o, const std::string& n, const std::string& v) { o.purgeBefore = Date(n, v); } },
+    { "force", nullptr, [](DisclosuresOptions& o, const std::string&, const std::string&) { o.force = true; } },
 };
 
 } // namespace
@@ -253,8 +264,10 @@ DisclosuresOptions ParseDisclosuresArguments(const std::vector<std::string>& arg
     DisclosuresOptions o = ReadOptions(DisclosuresRules, args);
     if (o.help)
         return o;
-    if (o.purgeBefore && (o.subject || o.user || o.since || o.until || !o.csv.empty()))
-        throw UsageError("--purge-before takes no other option");
+    if (o.purgeBefore && (o.subject || o.user || o.account || o.since || o.until || !o.csv.empty()))
+        throw UsageError("--purge-before takes no other option but --force");
+    if (o.force && !o.purgeBefore)
+        throw UsageError("--force goes with --purge-before");
     if (o.since && o.until && *o.since > *o.until)
         throw UsageError("--since " + *o.since + " is after --until " + *o.until);
     return o;

@@ -64,9 +64,11 @@ extern const char* const HelpText;
 struct DisclosuresOptions {
     std::optional<std::int32_t> subject;
     std::optional<std::string> user; // UTF-8, as typed
+    std::optional<std::string> account; // UTF-8, as typed
     std::optional<std::string> since, until; // YYYY-MM-DD, inclusive
     std::string csv; // empty: standard output
     std::optional<std::string> purgeBefore; // YYYY-MM-DD
+    bool force = false; // a purge of the last year
     bool help = false;
 };
 

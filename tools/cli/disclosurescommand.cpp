@@ -1,10 +1,10 @@
 #include "disclosurescommand.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <pwd.h>
-#include <unistd.h>
 
-#include "csvfield.h"
+#include "disclosures/identity.h"
+#include "disclosures/listing.h"
 #include "statement/atomicfile.h"
 #include "statement/codepage.h"
 #include "statement/statementfile.h"
@@ -12,33 +12,14 @@
 namespace zest::cli
 {
 
-namespace
+std::string YearBefore(std::string_view today)
 {
-
-// The login name of the process's user, for the note of a purge.
-std::string LoginName()
-{
-    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_name)
-        return pw->pw_name;
-    return std::to_string(::getuid());
-}
-
-} // namespace
-
-std::string DisclosureListing(const std::vector<disclosures::DisclosureRow>& rows, std::string_view lineEnd)
-{
-    std::string out = "time;user;database;subject;name;output;options";
-    out += lineEnd;
-    for (const disclosures::DisclosureRow& r : rows) {
-        std::string output = r.output;
-        if (r.file)
-            output += " " + *r.file;
-        out += CsvField(r.time) + ";" + CsvField(r.user) + ";" + CsvField(r.database) + ";"
-            + std::to_string(r.subjectId) + ";" + CsvField(r.subjectName) + ";" + CsvField(output) + ";"
-            + CsvField(r.options);
-        out += lineEnd;
-    }
-    return out;
+    std::string day(today);
+    const std::string year = std::to_string(std::stoi(day.substr(0, 4)) - 1);
+    day.replace(0, 4, std::string(4 - std::min<std::size_t>(4, year.size()), '0') + year);
+    if (day.substr(5) == "02-29")
+        day.replace(8, 2, "28");
+    return day;
 }
 
 int RunDisclosuresCommand(const DisclosuresOptions& o, const disclosures::DisclosureRegister& reg)
@@ -49,7 +30,16 @@ int RunDisclosuresCommand(const DisclosuresOptions& o, const disclosures::Disclo
         return 1;
     }
     if (o.purgeBefore) {
-        const std::int64_t rows = reg.PurgeBefore(*o.purgeBefore, cp1250::FromUtf8(LoginName(), cp1250::Substitute));
+        const std::string earliest = YearBefore(disclosures::UtcToday());
+        if (*o.purgeBefore > earliest && !o.force) {
+            std::fprintf(stderr,
+                "zestawienia-cli: --purge-before %s would delete rows of the last year; the register keeps them "
+                "(the latest day a purge may name today is %s; --force purges them all the same)\n",
+                o.purgeBefore->c_str(), earliest.c_str());
+            return 2;
+        }
+        const std::int64_t rows
+            = reg.PurgeBefore(*o.purgeBefore, cp1250::FromUtf8(disclosures::AccountName(), cp1250::Substitute));
         std::printf("%lld rows recorded before %s deleted from %s\n", static_cast<long long>(rows),
             o.purgeBefore->c_str(), reg.Path().c_str());
         return 0;
@@ -57,17 +47,18 @@ int RunDisclosuresCommand(const DisclosuresOptions& o, const disclosures::Disclo
     disclosures::Filter filter;
     filter.subjectId = o.subject;
     filter.user = o.user;
+    filter.account = o.account;
     filter.since = o.since;
     filter.until = o.until;
     const std::vector<disclosures::DisclosureRow> rows = reg.Read(filter);
     if (o.csv.empty()) {
-        const std::string text = DisclosureListing(rows, "\n");
+        const std::string text = disclosures::DisclosureListing(rows, "\n");
         if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
             throw FileError("Cannot write to standard output");
         return 0;
     }
     AtomicFile file(o.csv);
-    file.Write("\xEF\xBB\xBF" + DisclosureListing(rows, "\r\n"));
+    file.Write("\xEF\xBB\xBF" + disclosures::DisclosureListing(rows, "\r\n"));
     file.Commit();
     return 0;
 }

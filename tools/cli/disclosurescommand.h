@@ -4,7 +4,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "cliargs.h"
 #include "disclosures/register.h"
@@ -12,10 +11,9 @@
 namespace zest::cli
 {
 
-// The listing: the header "time;user;database;subject;name;output;options" and one line
-// per row in the given order, UTF-8, each line ended by `lineEnd`. The output column is
-// the output's name, then the file where it has one.
-std::string DisclosureListing(const std::vector<disclosures::DisclosureRow>& rows, std::string_view lineEnd);
+// The earliest day that a purge may name without --force on `today` ("YYYY-MM-DD"): the
+// same day a year before (28 February for a 29 February). Rows of the last year are kept.
+std::string YearBefore(std::string_view today);
 
 // Runs the command on `reg`; returns the exit status. Throws DisclosureError and
 // FileError (status 1).

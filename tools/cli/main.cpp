@@ -20,7 +20,6 @@
 
 #include "cliargs.h"
 #include "credentials.h"
-#include "csvfield.h"
 #include "disclosures/optionstext.h"
 #include "disclosurescommand.h"
 #include "preview/printstatements.h"
@@ -28,6 +27,7 @@
 #include "statement/atomicfile.h"
 #include "statement/classmarks.h"
 #include "statement/codepage.h"
+#include "statement/csvfield.h"
 #include "statement/errortext.h"
 #include "statement/librarystate.h"
 #include "statement/session.h"
@@ -167,6 +167,20 @@ template <typename Write> void CopyStatement(const std::string& from, cli::Encod
         else
             write(bytes);
     }
+}
+
+// Hands standard output over whole: the bytes on the disk when it is a file, and the
+// reader given the end of the output. The descriptor then points at /dev/null, so that
+// no file the tool opens later takes its number.
+void CloseStandardOutput()
+{
+    if (::fsync(STDOUT_FILENO) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP)
+        FailErrno("Cannot write to", "standard output", errno);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null < 0)
+        FailErrno("Cannot open file", "/dev/null", errno);
+    ::dup2(null, STDOUT_FILENO);
+    ::close(null);
 }
 
 void WriteToStandardOutput(std::string_view bytes)
@@ -317,12 +331,13 @@ int Run(const cli::Options& o)
     std::string csv = "\xEF\xBB\xBFid_pdm;typ;nazwa;powierzchnia_m2;zapisano";
     csv += reasons ? ";powod\r\n" : "\r\n";
     std::vector<ListedSubjects::SetAside> setAside;
-    // Who was handed whose data: every subject whose statement was written.
+    // Who was handed whose data: every subject whose statement was written, and every
+    // subject whose name and area the summary lists.
     disclosures::Disclosure handedOut;
     handedOut.user = login.user.empty() ? session.ConnectedUser() : cp1250::FromUtf8(login.user, cp1250::Substitute);
     handedOut.database = database;
     handedOut.options = RunOptionsText(o, job, session.Classes, lib.Area.AreaThreshold);
-    std::vector<disclosures::Disclosure> handed;
+    std::vector<disclosures::Disclosure> handed, summarised;
     {
         StatementFile file;
         file.Open(temp.path());
@@ -334,15 +349,16 @@ int Run(const cli::Options& o)
             };
         setAside
             = cli::RunStatementJob(session, lib.Lines, lib.Area, job, file, progress, [&](const SubjectOutcome& s) {
-                  if (s.Written) {
-                      handedOut.subjectId = s.Id;
-                      handedOut.subjectName = s.Name;
+                  handedOut.subjectId = s.Id;
+                  handedOut.subjectName = s.Name;
+                  if (s.Written)
                       handed.push_back(handedOut);
+                  if (csvFile) {
+                      summarised.push_back(handedOut);
+                      csv += std::to_string(s.Id) + ";" + CsvField(KindText(s.Kind)) + ";" + CsvField(ToUtf8(s.Name))
+                          + ";" + std::to_string(s.SelectedArea) + ";" + (s.Written ? "tak" : "nie")
+                          + (reasons ? ";\r\n" : "\r\n");
                   }
-                  if (csvFile)
-                      csv += std::to_string(s.Id) + ";" + cli::CsvField(KindText(s.Kind)) + ";"
-                          + cli::CsvField(ToUtf8(s.Name)) + ";" + std::to_string(s.SelectedArea) + ";"
-                          + (s.Written ? "tak" : "nie") + (reasons ? ";\r\n" : "\r\n");
               });
         file.Close();
         if (o.progress)
@@ -350,37 +366,74 @@ int Run(const cli::Options& o)
     }
     for (const ListedSubjects::SetAside& s : setAside) {
         std::fprintf(stderr, "zestawienia-cli: subject %d: %s\n", s.Id, s.Reason.c_str());
-        csv += std::to_string(s.Id) + ";;;;nie;" + cli::CsvField(s.Reason) + "\r\n";
+        csv += std::to_string(s.Id) + ";;;;nie;" + CsvField(s.Reason) + "\r\n";
     }
-    if (csvFile) {
-        csvFile->file().Write(csv);
-        csvFile->file().Close();
-    }
+
+    // Nothing leaves before the register holds its rows: a register that cannot be
+    // written refuses the run here, whatever the outputs are. No transaction of the
+    // register is open while they are made; each output's rows are then delivered (a
+    // file once it is under its name, a pipe, a device or standard output once it is
+    // written and closed) or failed.
+    const auto optionalPath = [](const std::string& path) {
+        return path.empty() ? std::optional<std::string>() : std::optional<std::string>(path);
+    };
+    std::vector<disclosures::Handout> outputs { { { disclosures::Output::Cli, optionalPath(o.output) }, &handed } };
+    const std::size_t pdfTarget = outputs.size();
     if (pdfFile)
-        PrintPdf(temp.path(), *pdfFile, o.pageNumbers);
-    if (outFile) {
-        CopyStatement(temp.path(), o.encoding, [&](std::string_view b) { outFile->file().Write(b); });
-        outFile->file().Close();
-    }
-    // Nothing is handed out unrecorded: the register takes the rows first (or refuses,
-    // and no file appears), and keeps them once every output is whole. The write lock is
-    // held only while the statements go to standard output.
-    std::vector<disclosures::Target> targets { { disclosures::Output::Cli,
-        o.output.empty() ? std::optional<std::string>() : std::optional<std::string>(o.output) } };
-    if (pdfFile)
-        targets.push_back({ disclosures::Output::Pdf, o.pdf });
-    disclosures::PendingDisclosures pending = ui::Disclosures().Begin(handed, targets);
-    if (!outFile)
-        CopyStatement(temp.path(), o.encoding, WriteToStandardOutput);
-    temp.Remove();
-    pending.Commit();
-    // The files appear only now, when all are whole.
-    if (outFile)
-        outFile->Commit();
+        outputs.push_back({ { disclosures::Output::Pdf, o.pdf }, &handed });
+    const std::size_t csvTarget = outputs.size();
     if (csvFile)
-        csvFile->Commit();
-    if (pdfFile)
-        pdfFile->Commit();
+        outputs.push_back({ { disclosures::Output::Csv, o.summaryCsv }, &summarised });
+    disclosures::PendingDisclosures pending = ui::Disclosures().Begin(outputs);
+    std::optional<std::string> unconfirmed;
+    const auto delivered = [&](std::size_t target) {
+        try {
+            pending.Delivered(target);
+        } catch (const disclosures::DisclosureError& e) {
+            unconfirmed = e.what();
+        }
+    };
+    const auto whole = [&](OutputFile& f, std::size_t target) {
+        f.file().Close();
+        if (f.file().inPlace())
+            delivered(target);
+    };
+    try {
+        if (csvFile) {
+            csvFile->file().Write(csv);
+            whole(*csvFile, csvTarget);
+        }
+        if (pdfFile) {
+            PrintPdf(temp.path(), *pdfFile, o.pageNumbers);
+            if (pdfFile->file().inPlace())
+                delivered(pdfTarget);
+        }
+        if (outFile) {
+            CopyStatement(temp.path(), o.encoding, [&](std::string_view b) { outFile->file().Write(b); });
+            whole(*outFile, 0);
+        } else {
+            CopyStatement(temp.path(), o.encoding, WriteToStandardOutput);
+            CloseStandardOutput();
+            delivered(0);
+        }
+        temp.Remove();
+        // The files appear only now, when all are whole.
+        for (const auto& [file, target] : { std::pair { &outFile, std::size_t { 0 } },
+                 std::pair { &csvFile, csvTarget }, std::pair { &pdfFile, pdfTarget } })
+            if (*file) {
+                (*file)->Commit();
+                delivered(target);
+            }
+    } catch (const std::exception& e) {
+        const std::string reason = ErrorText(e);
+        for (std::size_t i = 0; i < outputs.size(); ++i)
+            pending.Failed(i, reason);
+        throw;
+    }
+    // Handed over all the same; the rows stay pending, which counts as disclosed.
+    if (unconfirmed)
+        std::fprintf(stderr, "zestawienia-cli: warning: the output was made but not confirmed: %s\n",
+            ToUtf8(*unconfirmed).c_str());
     return setAside.empty() ? 0 : 3;
 }
 

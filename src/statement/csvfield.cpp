@@ -1,6 +1,6 @@
 #include "csvfield.h"
 
-namespace zest::cli
+namespace zest
 {
 
 std::string CsvField(std::string_view text)
@@ -17,4 +17,4 @@ std::string CsvField(std::string_view text)
     return q + "\"";
 }
 
-} // namespace zest::cli
+} // namespace zest

@@ -1,10 +1,11 @@
 #pragma once
-// One cell of the tool's CSV files (';'-separated, UTF-8).
+// One cell of the CSV files the program writes (';'-separated, UTF-8): the tool's
+// summary, and the listing of the register of disclosures.
 
 #include <string>
 #include <string_view>
 
-namespace zest::cli
+namespace zest
 {
 
 // The cell as written: quoted when it holds ';', '"' or a line end. A cell that a
@@ -12,4 +13,4 @@ namespace zest::cli
 // carriage return) gets a leading apostrophe inside quotes, so that it shows as text.
 std::string CsvField(std::string_view text);
 
-} // namespace zest::cli
+} // namespace zest
