@@ -213,7 +213,7 @@ TEST_F(WindowRun, ThePreviewRecordsWhatItShowsOrRefusesIt)
     Run();
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].Text,
-        QString::fromUtf8("Nie można zapisać rejestru udostępnień %1: unable to open database file")
+        QString::fromUtf8("Nie można zapisać rejestru udostępnień %1: Not a directory")
             .arg(QString::fromStdString(unwritable)));
     EXPECT_EQ(Preview(), shown);
     EXPECT_EQ(disclosures.Read().size(), rows.size());

@@ -80,7 +80,7 @@ CliResult RunCli(const std::vector<std::string>& args, const CliEnv& env)
     if (pid < 0)
         throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
     if (pid == 0) {
-        ::dup2(out.fd[1], STDOUT_FILENO);
+        ::dup2(env.standardOutput >= 0 ? env.standardOutput : out.fd[1], STDOUT_FILENO);
         ::dup2(err.fd[1], STDERR_FILENO);
         if (env.fileSizeLimit >= 0) {
             const rlimit lim { static_cast<rlim_t>(env.fileSizeLimit), static_cast<rlim_t>(env.fileSizeLimit) };
@@ -91,13 +91,15 @@ CliResult RunCli(const std::vector<std::string>& args, const CliEnv& env)
     }
     out.CloseEnd(1);
     err.CloseEnd(1);
+    if (env.standardOutput >= 0)
+        out.CloseEnd(0);
     if (env.started)
         env.started(pid);
 
     CliResult r;
     pollfd fds[2] = { { out.fd[0], POLLIN, 0 }, { err.fd[0], POLLIN, 0 } };
     std::string* sinks[2] = { &r.out, &r.err };
-    int open = 2;
+    int open = out.fd[0] >= 0 ? 2 : 1;
     char chunk[65536];
     while (open > 0) {
         if (::poll(fds, 2, -1) < 0) {

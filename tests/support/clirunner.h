@@ -26,6 +26,7 @@ struct CliEnv {
     std::map<std::string, std::string> set; // added to (or replacing in) the environment
     long fileSizeLimit = -1; // RLIMIT_FSIZE in bytes for the child; -1 leaves it
     std::function<void(pid_t)> started; // called with the child's id once it runs
+    int standardOutput = -1; // the child's standard output when given (then not captured)
 };
 
 CliResult RunCli(const std::vector<std::string>& args, const CliEnv& env = {});

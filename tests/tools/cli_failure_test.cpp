@@ -20,8 +20,8 @@
 #include "clirunner.h"
 #include "database/database.h"
 #include "demoregister.h"
-#include "serverregister.h"
 #include "otherprocess.h"
+#include "serverregister.h"
 #include "tcpforwarder.h"
 #include "testregister.h"
 

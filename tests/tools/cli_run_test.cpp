@@ -393,8 +393,9 @@ TEST(CliRun, PrecinctLimitsTheList)
     EXPECT_NE(csv.find("\n4;F;Cicha Ola;"), std::string::npos) << csv;
 }
 
-// Every statement handed out is in the register of disclosures; a register that cannot
-// be written stops the output, and nothing is recorded that was not handed out.
+// Every statement handed out is in the register of disclosures, and every subject of a
+// summary; a register that cannot be written stops every output, a pipe too, and nothing
+// is recorded that was not handed out.
 TEST(CliRun, RecordsWhatItHandsOutAndRefusesWhenItCannot)
 {
     CliRegister reg(Three());
@@ -402,39 +403,58 @@ TEST(CliRun, RecordsWhatItHandsOutAndRefusesWhenItCannot)
     CliEnv env, broken;
     env.set["ZESTAWIENIA_DISCLOSURES"] = dir / "d.sqlite";
     broken.set["ZESTAWIENIA_DISCLOSURES"] = dir / "none/d.sqlite";
-    ASSERT_EQ(
-        RunCli({ "--database", reg.path(), "--output", dir / "out.txt", "--threshold", "11500" }, env).exitCode, 0);
+    ASSERT_EQ(RunCli({ "--database", reg.path(), "--output", dir / "out.txt", "--threshold", "11500", "--summary-csv",
+                         dir / "s.csv" },
+                  env)
+                  .exitCode,
+        0);
     ASSERT_EQ(RunCli({ "--database", reg.path(), "--subject", "3" }, env).exitCode, 0);
     const CliResult refused = RunCli({ "--database", reg.path(), "--output", dir / "never.txt" }, broken);
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("rejestru udost\xC4\x99pnie\xC5\x84 " + (dir / "none/d.sqlite")), std::string::npos)
         << refused.err;
     EXPECT_FALSE(FileExists(dir / "never.txt"));
-    EXPECT_EQ(RunCli({ "--database", reg.path() }, broken).out, "");
+    // Standard output and a device written in place: not a byte before the register has the rows.
+    for (const Rows& output :
+        { Rows {}, Rows { "--output", "/dev/stdout" }, Rows { "--summary-csv", "/dev/stdout" } }) {
+        Rows args { "--database", reg.path() };
+        args.insert(args.end(), output.begin(), output.end());
+        const CliResult r = RunCli(args, broken);
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
 
     const CliResult all = RunCli({ "disclosures" }, env);
     ASSERT_EQ(all.exitCode, 0) << all.err;
     std::vector<std::string> lines;
     for (std::size_t at = 0, end; (end = all.out.find('\n', at)) != std::string::npos; at = end + 1)
         lines.push_back(all.out.substr(at, end - at));
-    ASSERT_EQ(lines.size(), 4u) << all.out; // Adamczyk (11000 m²) is below the threshold
-    EXPECT_EQ(lines[0], "time;user;database;subject;name;output;options");
-    EXPECT_NE(lines[1].find(";3;Kowal Jan;cli " + (dir / "out.txt")), std::string::npos) << lines[1];
-    EXPECT_NE(lines[2].find(";SYSDBA;" + reg.path()
+    ASSERT_EQ(lines.size(), 7u) << all.out; // Adamczyk (11000 m²) is below the threshold: in the summary only
+    EXPECT_EQ(lines[0], "time;user;account;machine;database;subject;name;output;status;options");
+    EXPECT_NE(lines[1].find(";3;Kowal Jan;cli " + (dir / "out.txt") + ";delivered;"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find(";SYSDBA;"), std::string::npos) << lines[2];
+    EXPECT_NE(lines[2].find(";" + reg.path()
                   + ";2;\xC5\xBB"
                     "ak Zofia;cli "
-                  + (dir / "out.txt") + ";\"kind=fizyczne; threshold=11500;"),
+                  + (dir / "out.txt") + ";delivered;\"kind=fizyczne; threshold=11500;"),
         std::string::npos)
         << lines[2];
-    EXPECT_NE(lines[3].find(";3;Kowal Jan;cli;"), std::string::npos) << lines[3];
-    EXPECT_NE(lines[3].find("; subject=3"), std::string::npos) << lines[3];
+    for (int i = 3; i <= 5; ++i)
+        EXPECT_NE(lines[i].find(";csv " + (dir / "s.csv") + ";delivered;"), std::string::npos) << lines[i];
+    EXPECT_NE(lines[3].find(";1;Adamczyk Jan;"), std::string::npos) << lines[3];
+    EXPECT_NE(lines[6].find(";3;Kowal Jan;cli;delivered;"), std::string::npos) << lines[6];
+    EXPECT_NE(lines[6].find("; subject=3"), std::string::npos) << lines[6];
 
     const CliResult one = RunCli({ "disclosures", "--subject", "3", "--csv", dir / "d.csv" }, env);
     EXPECT_EQ(one.exitCode, 0);
     EXPECT_EQ(ReadBytes(dir / "d.csv").substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_EQ(RunCli({ "disclosures", "--since", "2026-02-30" }, env).exitCode, 2);
-    const CliResult purged = RunCli({ "disclosures", "--purge-before", "9999-01-01" }, env);
-    EXPECT_EQ(purged.out.rfind("3 rows recorded before 9999-01-01 deleted", 0), 0u) << purged.out;
+    // The rows of the last year are kept unless the purge is forced.
+    const CliResult kept = RunCli({ "disclosures", "--purge-before", "9999-01-01" }, env);
+    EXPECT_EQ(kept.exitCode, 2);
+    EXPECT_NE(kept.err.find("rows of the last year"), std::string::npos) << kept.err;
+    const CliResult purged = RunCli({ "disclosures", "--purge-before", "9999-01-01", "--force" }, env);
+    EXPECT_EQ(purged.out.rfind("6 rows recorded before 9999-01-01 deleted", 0), 0u) << purged.out;
     EXPECT_EQ(RunCli({ "disclosures" }, env).out, lines[0] + "\n");
 }
 

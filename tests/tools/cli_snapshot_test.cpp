@@ -53,7 +53,8 @@ TEST(CliSnapshot, AShareMovedDuringARunStandsInExactlyOneStatement)
     }
     ASSERT_NE(first, last);
     // A unit of its own, with one parcel and one land use, held by the first person.
-    for (const std::string& sql : std::initializer_list<std::string> { "insert into jedn_rej (id, id_obr, ijr, sti) values (90000001, 1, 987654, 0)",
+    for (const std::string& sql : std::initializer_list<std::string> {
+             "insert into jedn_rej (id, id_obr, ijr, sti) values (90000001, 1, 987654, 0)",
              "insert into dzialka (id, rjdr, idd, pew, status) values (90000001, 90000001, '9/99', 5000, 0)",
              "insert into uzytki (id, rdze, ofu, ozu, ozk, pew, status) values (90000001, 90000001, 'R', 'R', 'III', "
              "5000, 0)",
