@@ -5,6 +5,7 @@
 #include <QPrinter>
 #include <gtest/gtest.h>
 
+#include "disclosures/listing.h"
 #include "disclosures/register.h"
 #include "messagerecorder.h"
 #include "preview/twiz.h"
@@ -25,12 +26,13 @@ Disclosure Subject(std::int32_t id)
     return Disclosure { "KOWALSKA", "/srv/gmina.fdb", id, "Nowak " + std::to_string(id), "kind=fizyczne" };
 }
 
-// "output subject file" of every row, oldest first.
-std::vector<std::string> Rows(const DisclosureRegister& reg)
+// "output subject file" of every row, oldest first; with `status`, its state after it.
+std::vector<std::string> Rows(const DisclosureRegister& reg, bool status = false)
 {
     std::vector<std::string> rows;
     for (const auto& r : reg.Read())
-        rows.push_back(r.output + " " + std::to_string(r.subjectId) + (r.file ? " " + *r.file : ""));
+        rows.push_back(r.output + " " + std::to_string(r.subjectId) + (r.file ? " " + *r.file : "")
+            + (status ? " " + zest::disclosures::StatusText(r) : ""));
     return rows;
 }
 
@@ -105,6 +107,27 @@ TEST(TwizDisclosures, EveryOutputRecordsTheSubjectsOfTheTextOrIsRefused)
     EXPECT_EQ(wiz.Text(), before);
     EXPECT_EQ(wiz.Subjects().size(), 1u);
     EXPECT_EQ(Rows(reg).size(), 11u);
+}
+
+// A device takes the statements as a file does; an output that fails says why in its rows.
+TEST(TwizDisclosures, OutputsToDevicesAreRecordedAndFailuresSaySo)
+{
+    const std::string path = Name(TestPath(QStringLiteral("disclosures-devices.sqlite")));
+    QFile::remove(QString::fromStdString(path));
+    const zest::test::ScopedEnv env(zest::disclosures::EnvironmentVariable, path);
+    const DisclosureRegister reg(path);
+    zest::test::MessageRecorder boxes;
+    Twiz wiz;
+    wiz.ShowRun(WriteTestFile(QStringLiteral("run-devices.txt"), Statements), false, { Subject(1) });
+    const QString missing = TestPath(QStringLiteral("no-such-folder/saved.pdf"));
+    wiz.SaveDialog1 = [](QWidget*) { return QStringLiteral("/dev/null"); };
+    wiz.SavePdfDialog = [&](QWidget*) { return missing; };
+    wiz.SpeedButton5Click();
+    wiz.SpeedButton7Click();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(Rows(reg, true),
+        (std::vector<std::string> { "preview 1 delivered", "file 1 /dev/null delivered",
+            "pdf 1 " + Name(missing) + " failed: Cannot create file " + Name(missing) }));
 }
 
 } // namespace
