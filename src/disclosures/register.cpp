@@ -353,6 +353,12 @@ DisclosureRegister DisclosureRegister::FromEnvironment(const std::string& defaul
     return r;
 }
 
+bool DisclosureRegister::Exists() const
+{
+    std::error_code error;
+    return IsOn() && std::filesystem::exists(std::filesystem::symlink_status(path_, error));
+}
+
 std::unique_ptr<sqlite::Connection> DisclosureRegister::OpenToWrite() const
 {
     RefuseLink(Verb::Write, path_);

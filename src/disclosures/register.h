@@ -177,6 +177,9 @@ public:
 
     bool IsOn() const noexcept { return !path_.empty(); }
     const std::string& Path() const noexcept { return path_; }
+    // Something is at the path (a link that points nowhere too): a register that is not
+    // there has recorded nothing yet.
+    bool Exists() const;
 
     static constexpr std::chrono::milliseconds DefaultBusyTimeout { 5000 };
     void SetBusyTimeout(std::chrono::milliseconds timeout) noexcept { busyTimeout_ = timeout; }

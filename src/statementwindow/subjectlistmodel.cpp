@@ -1,13 +1,13 @@
 // The subject grid's table model.
-#include "database/namedparams.h"
 #include "subjectlistmodel.h"
+#include "database/namedparams.h"
 
 #include <QWidget>
 #include <exception>
 #include <string_view>
 
-#include "widgets/messages.h"
 #include "statement/subjectlistsql.h"
+#include "widgets/messages.h"
 #include "widgets/wintext.h"
 
 namespace zest::ui

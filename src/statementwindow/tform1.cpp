@@ -1,6 +1,7 @@
 // The statement window.
 #include "tform1.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QHeaderView>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "classgridmodel.h"
+#include "disclosureswindow.h"
 #include "preview/twiz.h"
 #include "statement/errortext.h"
 #include "statement/librarystate.h"
@@ -188,6 +190,30 @@ void TForm1::SetUpSubjectGrid()
     connect(subjectModel_, &zest::ui::SubjectListModel::CurrentSubjectChanged, this, &TForm1::SubjectListMoved);
     connect(subjectModel_, &zest::ui::SubjectListModel::CurrentSubjectChanged, this, &TForm1::MoveGridToSubject);
     connect(ui->DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TForm1::DBGrid1RowChanged);
+
+    auto* disclosed = new QAction(QString::fromUtf8("Komu udostępniono dane…"), ui->DBGrid1);
+    disclosed->setObjectName(QStringLiteral("KomuUdostepniono"));
+    disclosed->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    disclosed->setShortcutContext(Qt::WindowShortcut);
+    connect(disclosed, &QAction::triggered, this, &TForm1::KomuUdostepnionoClick);
+    ui->DBGrid1->addAction(disclosed);
+    ui->DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void TForm1::KomuUdostepnionoClick()
+{
+    zest::ui::RunGuarded(this, [this] {
+        if (!chosen_ || chosenName_.empty()) {
+            zest::ui::ShowMessageBox(this, windowTitle(),
+                QString::fromUtf8("Wskaż podmiot na liście osób: rejestr udostępnień pokazuje, komu wydano jego dane."),
+                zest::ui::MessageIcon::None);
+            return;
+        }
+        if (!disclosures_)
+            disclosures_ = new DisclosuresWindow(this);
+        disclosures_->ShowSubject(chosen_->Id, chosenName_);
+        zest::ui::BringToFront(disclosures_);
+    });
 }
 
 void TForm1::ShowSubjectColumns()

@@ -17,6 +17,7 @@ namespace Ui
 {
 class TForm1;
 }
+class DisclosuresWindow;
 class QButtonGroup;
 class Twiz;
 
@@ -64,6 +65,9 @@ public:
     void sPowUZChange();
     void BtnPobierzOsobyClick();
     void BtnZestawienieClick();
+    // "Komu udostępniono dane…" of the subject grid's menu (Ctrl+U): the register of
+    // disclosures for the subject at the cursor.
+    void KomuUdostepnionoClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -107,6 +111,7 @@ private:
     zest::disclosures::ListFilters listFilters_;
     QButtonGroup* typOsoby_ = nullptr;
     QPointer<Twiz> wiz_;
+    QPointer<DisclosuresWindow> disclosures_; // made at its first use
     bool running_ = false; // a statement run is under way
     // The subject of "tylko dla wskazanej osoby", by its id and kind: the cursor's subject,
     // kept when the list is read again and the subject is no longer in it.

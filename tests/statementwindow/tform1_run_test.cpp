@@ -2,10 +2,13 @@
 // temporary file gone afterwards, and runs that stop on an error leave no trace.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
 #include <QTimer>
 #include <cerrno>
 #include <csignal>
@@ -23,6 +26,7 @@
 #include "samplerows.h"
 #include "scopedenv.h"
 #include "statement/codepage.h"
+#include "statementwindow/disclosureswindow.h"
 #include "statementwindow/tform1.h"
 
 using zest::test::LibraryReset;
@@ -218,6 +222,44 @@ TEST_F(WindowRun, ThePreviewRecordsWhatItShowsOrRefusesIt)
     EXPECT_EQ(Preview(), shown);
     EXPECT_EQ(disclosures.Read().size(), rows.size());
     EXPECT_EQ(TempFiles(), 0);
+}
+
+// The subject grid's menu (and Ctrl+U) shows whom the data of the subject at the cursor
+// was handed to; without a subject it says to choose one.
+TEST_F(WindowRun, GridMenuShowsWhomTheSubjectsDataWasHandedTo)
+{
+    const std::string path = tmp + "/disclosures.sqlite";
+    const ScopedEnv recorded(zest::disclosures::EnvironmentVariable, path);
+    auto* action = form->findChild<QAction*>("KomuUdostepniono");
+    ASSERT_TRUE(action);
+    EXPECT_EQ(action->text(), QString::fromUtf8("Komu udostępniono dane…"));
+    EXPECT_EQ(action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_U));
+    EXPECT_TRUE(form->findChild<QTableView*>("DBGrid1")->actions().contains(action));
+    action->trigger();
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(form->findChild<DisclosuresWindow*>(), nullptr);
+
+    Search();
+    Run();
+    // The cursor on a subject whose statement the preview shows.
+    const std::vector<zest::disclosures::DisclosureRow> all = zest::disclosures::DisclosureRegister(path).Read();
+    ASSERT_FALSE(all.empty());
+    auto* grid = form->findChild<QTableView*>("DBGrid1");
+    for (int row = 0; row < grid->model()->rowCount(); ++row) {
+        grid->selectRow(row);
+        if (form->Subjects().CurrentKey() && form->Subjects().CurrentKey()->Id == all.front().subjectId)
+            break;
+    }
+    ASSERT_EQ(form->Subjects().CurrentKey()->Id, all.front().subjectId);
+    action->trigger();
+    ASSERT_EQ(boxes.boxes.size(), 1u) << boxes.boxes.back().Text.toStdString();
+    auto* window = form->findChild<DisclosuresWindow*>();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->isVisible());
+    std::size_t rows = 0;
+    for (const auto& r : all)
+        rows += r.subjectId == all.front().subjectId;
+    EXPECT_EQ(window->findChild<QTableWidget*>("Tabela")->rowCount(), static_cast<int>(rows));
 }
 
 } // namespace

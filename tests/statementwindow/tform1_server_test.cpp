@@ -24,8 +24,8 @@
 #include "scopedenv.h"
 #include "serverregister.h"
 #include "statement/classmarks.h"
-#include "statementwindow/tform1.h"
 #include "statement/subjectlist.h"
+#include "statementwindow/tform1.h"
 #include "tcpforwarder.h"
 #include "testregister.h"
 #include "widgets/messages.h"
@@ -368,7 +368,8 @@ TEST_F(ServerClerksTest, TheChosenSubjectIsFoundByIdOrTheRunIsRefused)
     Run();
     Run();
     ASSERT_EQ(boxes.boxes.size(), 3u);
-    EXPECT_TRUE(boxes.boxes[2].Text.startsWith(QString::fromUtf8("Wskazanego podmiotu „"))) << boxes.boxes[2].Text.toStdString();
+    EXPECT_TRUE(boxes.boxes[2].Text.startsWith(QString::fromUtf8("Wskazanego podmiotu „")))
+        << boxes.boxes[2].Text.toStdString();
     EXPECT_NE(boxes.boxes[2].Text.indexOf(QString::fromStdString("(id " + std::to_string(chosen) + ")")), -1);
     EXPECT_EQ(form->wiz()->Text(), statement);
     EXPECT_EQ(disclosures.Read().size(), recordedRows + 1);
