@@ -199,6 +199,7 @@ void PrintKeys(const Options& o, const Figures& f)
         key("commune_file_mb", static_cast<double>(r->fileBytes) / (1 << 20), "%.1f");
         key("disclosure_record_s", r->record.median);
         key("disclosure_overhead", r->recordShare.median, "%.4f");
+        key("disclosure_wait_s", r->wait.median);
     }
     if (o.subjects.size() > 1) {
         const int county = o.subjects.back();

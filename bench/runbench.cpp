@@ -9,6 +9,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "cli/statementjob.h"
@@ -97,10 +98,54 @@ private:
     fb::Database* db_;
 };
 
+// Seconds this process takes to record and confirm `rows` while another process has
+// recorded the same rows and stands paused in the middle of its output (as a tool whose
+// reader does not read); a negative value when the other process failed.
+double RecordBesidePausedOutput(
+    const disclosures::DisclosureRegister& record, const std::vector<disclosures::Disclosure>& rows)
+{
+    int ready[2], resume[2];
+    if (::pipe(ready) != 0 || ::pipe(resume) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ready[0]);
+        ::close(resume[1]);
+        int status = 1;
+        try {
+            disclosures::PendingDisclosures pending = record.Begin(rows, disclosures::Output::Cli, "/dev/null");
+            char c = 'r';
+            (void)!::write(ready[1], &c, 1);
+            (void)!::read(resume[0], &c, 1); // paused until the other has recorded
+            pending.Delivered();
+            status = 0;
+        } catch (...) {
+        }
+        ::_exit(status);
+    }
+    ::close(ready[1]);
+    ::close(resume[0]);
+    char c = 0;
+    const bool paused = child > 0 && ::read(ready[0], &c, 1) == 1;
+    double seconds = -1;
+    if (paused) {
+        const auto at = std::chrono::steady_clock::now();
+        record.Begin(rows, disclosures::Output::Cli, "/dev/null").Delivered();
+        seconds = Since(at);
+    }
+    (void)!::write(resume[1], &c, 1);
+    ::close(ready[0]);
+    ::close(resume[1]);
+    int status = 0;
+    if (child > 0)
+        ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
 } // namespace
 
 double TimedRun(StatementSession& session, const std::string& outPath, const disclosures::DisclosureRegister* record,
-    double* recordSeconds)
+    double* recordSeconds, double* waitSeconds)
 {
     const auto start = std::chrono::steady_clock::now();
     AreaState area;
@@ -134,7 +179,10 @@ double TimedRun(StatementSession& session, const std::string& outPath, const dis
         if (recordSeconds)
             *recordSeconds = collecting + Since(at);
     }
-    return Since(start);
+    const double seconds = Since(start);
+    if (record && waitSeconds)
+        *waitSeconds = RecordBesidePausedOutput(*record, handed);
+    return seconds;
 }
 
 namespace
@@ -241,14 +289,15 @@ RunResult MeasureRun(const RunTarget& t, int subjects, int reps, const fs::path&
     const fs::path registerFile = statementFile.parent_path() / ("disclosures-" + t.label + ".sqlite");
     fs::remove(registerFile);
     const disclosures::DisclosureRegister record(registerFile.string());
-    std::vector<double> records, shares;
+    std::vector<double> records, shares, waits;
     std::vector<double> runs, bares, ratios;
     for (int i = 0; i < reps; ++i) {
         if (i < 3) {
-            double recordSeconds = 0;
-            const double recorded = TimedRun(session, out, &record, &recordSeconds);
+            double recordSeconds = 0, waitSeconds = 0;
+            const double recorded = TimedRun(session, out, &record, &recordSeconds, &waitSeconds);
             records.push_back(recordSeconds);
             shares.push_back(recordSeconds / (recorded - recordSeconds));
+            waits.push_back(waitSeconds);
         }
         const double run = TimedRun(session, out);
         std::size_t bytes = 0;
@@ -266,8 +315,10 @@ RunResult MeasureRun(const RunTarget& t, int subjects, int reps, const fs::path&
     r.ratio = Summarise(ratios);
     r.record = Summarise(records);
     r.recordShare = Summarise(shares);
-    std::printf("  %s %d: recording the run's disclosures %.3f s (%.1f %% of the run)\n", t.label.c_str(), subjects,
-        r.record.median, 100 * r.recordShare.median);
+    r.wait = Summarise(waits);
+    std::printf("  %s %d: recording the run's disclosures %.3f s (%.1f %% of the run); beside another process's "
+                "paused output %.3f s\n",
+        t.label.c_str(), subjects, r.record.median, 100 * r.recordShare.median, r.wait.median);
     fs::remove(registerFile);
     fs::remove(registerFile.string() + "-wal");
     fs::remove(registerFile.string() + "-shm");

@@ -43,6 +43,7 @@ struct RunResult {
     std::uintmax_t fileBytes = 0; // the statement file of one run
     Stats record; // seconds of recording the run in a register of disclosures
     Stats recordShare; // that time ÷ the run's own time
+    Stats wait; // seconds of recording it again while another process's output is paused
 };
 
 // Creates the demo register unless `marker` names a kept register of that size.
@@ -58,10 +59,14 @@ RunResult MeasureRun(const RunTarget& t, int subjects, int reps, const std::file
 // threshold 0, into one statement file: the tool's own statement run once per kind.
 // Returns seconds.
 // With a register of disclosures, the run records its subjects there as the tool does
-// (one row per written statement, kept once the file is whole) and `recordSeconds` gets
-// the time of that recording, collecting the rows included.
+// (one row per written statement, pending and then delivered once the file is whole) and
+// `recordSeconds` gets the time of that recording, collecting the rows included;
+// `waitSeconds`, after the run, the time of recording and confirming the same rows
+// while another process has begun its output of them and stands paused (-1 when it
+// failed).
 double TimedRun(StatementSession& session, const std::string& outPath,
-    const disclosures::DisclosureRegister* record = nullptr, double* recordSeconds = nullptr);
+    const disclosures::DisclosureRegister* record = nullptr, double* recordSeconds = nullptr,
+    double* waitSeconds = nullptr);
 
 // Whether anything listens on the loopback server's port.
 bool ServerReachable();

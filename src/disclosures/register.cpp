@@ -132,6 +132,10 @@ std::unique_ptr<sqlite::Connection> OpenConnection(const std::string& path, std:
 {
     auto db = std::make_unique<sqlite::Connection>(path, sqlite::OpenMode::ReadWrite);
     db->SetBusyTimeout(static_cast<int>(busyTimeout.count()));
+    // The log and its index stay beside the file when the last writer goes (the log
+    // emptied), so that a reader finds them and reads under the writers' locks.
+    db->KeepLog();
+    db->Execute("PRAGMA journal_size_limit = 0");
     // Switching a new file to WAL while another process makes it too is refused at
     // once, without the busy wait: it is tried again for as long as the wait.
     const auto until = std::chrono::steady_clock::now() + busyTimeout;
@@ -149,15 +153,17 @@ std::unique_ptr<sqlite::Connection> OpenConnection(const std::string& path, std:
     }
 }
 
-// The columns of a row in a file of `version`: a version-1 file has no account, machine
-// or state, and its rows were kept only once their output was made.
+// The columns of a row in a file of `version`, the disclosures as d: a version-1 file
+// has no account, machine or state, and its rows were kept only once their output was
+// made; so are the rows of a later file that belong to no handout.
 const char* RowColumns(int version)
 {
     if (version < 2)
-        return R"(id, time, "user", NULL, NULL, "database", subject_id, subject_name, output, file, 'delivered',
-                  NULL, options)";
-    return R"(id, time, "user", account, machine, "database", subject_id, subject_name, output, file, status, reason,
-              options)";
+        return R"(d.id, d.time, d."user", NULL, NULL, d."database", d.subject_id, d.subject_name, d.output, d.file,
+                  'delivered', NULL, d.options FROM disclosures d)";
+    return R"(d.id, d.time, d."user", d.account, d.machine, d."database", d.subject_id, d.subject_name, d.output, d.file,
+              coalesce(h.status, 'delivered'), h.reason, d.options
+              FROM disclosures d LEFT JOIN handouts h ON h.id = d.handout)";
 }
 
 std::vector<DisclosureRow> ReadRows(sqlite::Connection& db, const Filter& filter)
@@ -170,18 +176,18 @@ std::vector<DisclosureRow> ReadRows(sqlite::Connection& db, const Filter& filter
         db.Execute("COMMIT");
         return rows;
     }
-    std::string sql = std::string("SELECT ") + RowColumns(version) + " FROM disclosures WHERE 1";
+    std::string sql = std::string("SELECT ") + RowColumns(version) + " WHERE 1";
     if (filter.subjectId)
-        sql += " AND subject_id = ?1";
+        sql += " AND d.subject_id = ?1";
     if (filter.user)
-        sql += R"( AND "user" = ?2)";
+        sql += R"( AND d."user" = ?2)";
     if (filter.account)
-        sql += version < 2 ? " AND 0" : " AND account = ?3";
+        sql += version < 2 ? " AND 0" : " AND d.account = ?3";
     if (filter.since)
-        sql += " AND time >= ?4";
+        sql += " AND d.time >= ?4";
     if (filter.until)
-        sql += " AND time < date(?5, '+1 day')";
-    sql += " ORDER BY time, id";
+        sql += " AND d.time < date(?5, '+1 day')";
+    sql += " ORDER BY d.time, d.id";
     sqlite::Statement query(db, sql);
     if (filter.subjectId)
         query.Bind(1, std::int64_t { *filter.subjectId });
@@ -266,54 +272,51 @@ PendingDisclosures::PendingDisclosures(PendingDisclosures&&) noexcept = default;
 PendingDisclosures& PendingDisclosures::operator=(PendingDisclosures&& other) noexcept
 {
     if (this != &other) {
-        for (std::size_t i = 0; i < spans_.size(); ++i)
+        for (std::size_t i = 0; i < begun_.size(); ++i)
             Failed(i, NotCompletedText);
         db_ = std::move(other.db_);
         path_ = std::move(other.path_);
         busyTimeout_ = other.busyTimeout_;
-        spans_ = std::move(other.spans_);
-        other.spans_.clear();
+        begun_ = std::move(other.begun_);
+        other.begun_.clear();
     }
     return *this;
 }
 
 PendingDisclosures::~PendingDisclosures()
 {
-    for (std::size_t i = 0; i < spans_.size(); ++i)
+    for (std::size_t i = 0; i < begun_.size(); ++i)
         Failed(i, NotCompletedText);
 }
 
 std::size_t PendingDisclosures::Rows() const noexcept
 {
     std::size_t rows = 0;
-    for (const Span& s : spans_)
-        rows += static_cast<std::size_t>(s.last - s.first + 1);
+    for (const Begun& b : begun_)
+        rows += b.rows;
     return rows;
 }
 
 void PendingDisclosures::Settle(std::size_t target, const char* status, std::string_view reason)
 {
-    if (target >= spans_.size() || spans_[target].settled)
+    if (target >= begun_.size() || begun_[target].settled)
         return;
-    Span& span = spans_[target];
-    if (span.last < span.first) {
-        span.settled = true;
-        return;
-    }
-    Guarded(Verb::Write, path_, [&] {
-        if (!db_)
-            db_ = OpenConnection(path_, busyTimeout_);
-        // Only rows still pending change: a row is settled once.
-        sqlite::Statement update(
-            *db_, "UPDATE disclosures SET status = ?1, reason = ?2 WHERE id BETWEEN ?3 AND ?4 AND status = 'pending'");
-        update.Bind(1, std::string_view(status));
-        update.Bind(
-            2, reason.empty() ? std::optional<std::string>() : std::optional<std::string>(cp1250::ToUtf8(reason)));
-        update.Bind(3, span.first);
-        update.Bind(4, span.last);
-        update.Step();
-    });
-    span.settled = true;
+    Begun& begun = begun_[target];
+    if (begun.id != 0)
+        Guarded(Verb::Write, path_, [&] {
+            if (!db_)
+                db_ = OpenConnection(path_, busyTimeout_);
+            // An output is settled once.
+            sqlite::Statement update(*db_,
+                "UPDATE handouts SET status = ?1, reason = ?2, settled = ?3 WHERE id = ?4 AND status = 'pending'");
+            update.Bind(1, std::string_view(status));
+            update.Bind(
+                2, reason.empty() ? std::optional<std::string>() : std::optional<std::string>(cp1250::ToUtf8(reason)));
+            update.Bind(3, std::string_view(UtcNow()));
+            update.Bind(4, begun.id);
+            update.Step();
+        });
+    begun.settled = true;
 }
 
 void PendingDisclosures::Delivered(std::size_t target)
@@ -323,7 +326,7 @@ void PendingDisclosures::Delivered(std::size_t target)
 
 void PendingDisclosures::Delivered()
 {
-    for (std::size_t i = 0; i < spans_.size(); ++i)
+    for (std::size_t i = 0; i < begun_.size(); ++i)
         Delivered(i);
 }
 
@@ -395,19 +398,25 @@ PendingDisclosures DisclosureRegister::Begin(const std::vector<Handout>& outputs
     if (!IsOn() || total == 0)
         return pending;
     std::unique_ptr<sqlite::Connection> db = OpenToWrite();
-    std::vector<PendingDisclosures::Span> spans;
+    std::vector<PendingDisclosures::Begun> begun;
     Guarded(Verb::Write, path_, [&] {
         db->Execute("BEGIN IMMEDIATE");
+        sqlite::Statement handout(*db, "INSERT INTO handouts (time, status) VALUES (?1, 'pending')");
         sqlite::Statement insert(*db,
             R"(INSERT INTO disclosures (time, "user", account, machine, "database", subject_id, subject_name, output,
-                                        file, options, status)
-               VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, 'pending'))");
+                                        file, options, handout)
+               VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11))");
         const std::string time = UtcNow();
         Utf8Cache user, database, options;
         for (const Handout& h : outputs) {
-            PendingDisclosures::Span& span = spans.emplace_back();
-            if (!h.rows)
+            PendingDisclosures::Begun& b = begun.emplace_back();
+            if (!h.rows || h.rows->empty())
                 continue;
+            handout.Bind(1, std::string_view(time));
+            handout.Step();
+            handout.Reset();
+            b.id = db->LastInsertId();
+            b.rows = h.rows->size();
             for (const Disclosure& d : *h.rows) {
                 insert.Bind(1, std::string_view(time));
                 insert.Bind(2, std::string_view(user(d.user)));
@@ -419,12 +428,9 @@ PendingDisclosures DisclosureRegister::Begin(const std::vector<Handout>& outputs
                 insert.Bind(8, std::string_view(OutputName(h.target.output)));
                 insert.Bind(9, h.target.file);
                 insert.Bind(10, std::string_view(options(d.options)));
+                insert.Bind(11, b.id);
                 insert.Step();
                 insert.Reset();
-                const std::int64_t id = db->LastInsertId();
-                if (span.last < span.first)
-                    span.first = id;
-                span.last = id;
             }
         }
         db->Execute("COMMIT");
@@ -432,7 +438,7 @@ PendingDisclosures DisclosureRegister::Begin(const std::vector<Handout>& outputs
     pending.db_ = std::move(db);
     pending.path_ = path_;
     pending.busyTimeout_ = busyTimeout_;
-    pending.spans_ = std::move(spans);
+    pending.begun_ = std::move(begun);
     return pending;
 }
 
@@ -448,22 +454,29 @@ std::vector<DisclosureRow> DisclosureRegister::Read(const Filter& filter) const
 
 std::vector<DisclosureRow> DisclosureRegister::ReadFile(const Filter& filter) const
 {
-    // A file without a write-ahead log is read as it lies, without a lock and without
-    // making the log and its index beside it (which a reader who may not write the folder
-    // could not, and one who may would leave behind as its own); whether anybody wrote
-    // meanwhile is seen afterwards, and the read is then made again. A file with a log
-    // is read through it, only reading.
-    std::vector<DisclosureRow> rows;
+    // A file with its write-ahead log (every file this program has written: the writers
+    // keep the log) is read through it, only reading. A file without one (an older
+    // program's) is read as it lies, without a lock and without making the log and its
+    // index beside it (which a reader who may not write the folder could not, and one who
+    // may would leave behind as their own); whether anybody wrote meanwhile is seen
+    // afterwards, and the read is then made again.
     for (int attempt = 0;; ++attempt) {
         const FileStamp before = FileStamp::Of(path_);
         if (!before.exists)
             return {};
         const bool unlocked = !before.log && attempt < 5;
-        Guarded(Verb::Read, path_, [&] {
-            sqlite::Connection db(path_, unlocked ? sqlite::OpenMode::Unchanging : sqlite::OpenMode::ReadOnly);
-            db.SetBusyTimeout(static_cast<int>(busyTimeout_.count()));
-            rows = ReadRows(db, filter);
-        });
+        std::vector<DisclosureRow> rows;
+        try {
+            Guarded(Verb::Read, path_, [&] {
+                sqlite::Connection db(path_, unlocked ? sqlite::OpenMode::Unchanging : sqlite::OpenMode::ReadOnly);
+                db.SetBusyTimeout(static_cast<int>(busyTimeout_.count()));
+                rows = ReadRows(db, filter);
+            });
+        } catch (const DisclosureError&) {
+            if (!unlocked || FileStamp::Of(path_) == before)
+                throw;
+            continue; // read while a writer changed it
+        }
         if (!unlocked || FileStamp::Of(path_) == before)
             return rows;
     }
@@ -481,6 +494,10 @@ std::int64_t DisclosureRegister::PurgeBefore(std::string_view date, std::string_
         purge.Bind(1, date);
         purge.Step();
         const std::int64_t deleted = db->Changes();
+        // A handout and its rows have the same time.
+        sqlite::Statement handouts(*db, "DELETE FROM handouts WHERE time < ?1");
+        handouts.Bind(1, date);
+        handouts.Step();
         sqlite::Statement note(*db,
             R"(INSERT INTO purges (time, "user", account, machine, "before", "rows") VALUES (?1, ?2, ?3, ?4, ?5, ?6))");
         note.Bind(1, std::string_view(UtcNow()));

@@ -151,8 +151,11 @@ public:
 
 private:
     friend class DisclosureRegister;
-    struct Span {
-        std::int64_t first = 0, last = -1; // the ids of the target's rows
+    // One output begun: its row in the table of handouts (0: it has no subjects), its
+    // subjects.
+    struct Begun {
+        std::int64_t id = 0;
+        std::size_t rows = 0;
         bool settled = false;
     };
     void Settle(std::size_t target, const char* status, std::string_view reason);
@@ -160,7 +163,7 @@ private:
     std::unique_ptr<sqlite::Connection> db_;
     std::string path_;
     std::chrono::milliseconds busyTimeout_ {};
-    std::vector<Span> spans_;
+    std::vector<Begun> begun_;
 };
 
 class DisclosureRegister

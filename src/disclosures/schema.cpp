@@ -33,13 +33,18 @@ constexpr std::array Migrations = {
          "before" TEXT NOT NULL,
          "rows" INTEGER NOT NULL);)",
     // 1 -> 2: who besides the register login (the system account, the machine), and the
-    // state of each row: recorded before its output and settled after it. The rows of a
-    // version-1 file were kept only once their output was made.
-    R"(ALTER TABLE disclosures ADD COLUMN account TEXT;
+    // state of each output: its rows are recorded before it and it is settled after it.
+    // A row without a handout (every row of version 1) was kept only once its output
+    // was made.
+    R"(CREATE TABLE handouts (
+         id INTEGER PRIMARY KEY,
+         time TEXT NOT NULL,
+         status TEXT NOT NULL DEFAULT 'pending',
+         reason TEXT,
+         settled TEXT);
+       ALTER TABLE disclosures ADD COLUMN account TEXT;
        ALTER TABLE disclosures ADD COLUMN machine TEXT;
-       ALTER TABLE disclosures ADD COLUMN status TEXT NOT NULL DEFAULT 'pending';
-       ALTER TABLE disclosures ADD COLUMN reason TEXT;
-       UPDATE disclosures SET status = 'delivered';
+       ALTER TABLE disclosures ADD COLUMN handout INTEGER;
        ALTER TABLE purges ADD COLUMN account TEXT;
        ALTER TABLE purges ADD COLUMN machine TEXT;)",
 };

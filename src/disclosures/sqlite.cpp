@@ -85,6 +85,14 @@ void Connection::Fail(int code) const
     throw Error(code & 0xFF, sqlite3_errmsg(db_));
 }
 
+void Connection::KeepLog()
+{
+    int keep = 1;
+    const int rc = sqlite3_file_control(db_, "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+    if (rc != SQLITE_OK)
+        Fail(rc);
+}
+
 void Connection::SetBusyTimeout(int milliseconds)
 {
     const int rc = sqlite3_busy_timeout(db_, milliseconds);

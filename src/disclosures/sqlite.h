@@ -60,6 +60,8 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
+    // The write-ahead log and its index stay when the connection closes.
+    void KeepLog();
     // How long a statement waits for another connection's lock before it fails.
     void SetBusyTimeout(int milliseconds);
     // Runs statements that return no rows (one or several, separated by semicolons).

@@ -108,7 +108,7 @@ visible() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l; }
 progress_up() { [ "$(visible Zestawienia)" -ge 2 ]; }
 # Rows of the register of disclosures for what the preview showed from database $1.
 shown_rows() {
-  "$ZEST_CLI" disclosures | awk -F';' -v db="$1" '$3 == db && $6 == "preview"' | wc -l
+  "$ZEST_CLI" disclosures | awk -F';' -v db="$1" '$5 == db && $8 == "preview"' | wc -l
 }
 
 case "$CASE" in

@@ -27,7 +27,7 @@ missing=0
 keys=()
 for key in subjects run_s bare_s run_over_bare text_mb read_decode_s preview_load_s preview_load_over_read \
   preview_peak_rss_mb find_end_ms pdf_pages pdf_s prepares_per_run max_prepares_per_text append_1mb_ms \
-  commune_file_mb commune_load_s; do
+  commune_file_mb commune_load_s disclosure_overhead disclosure_wait_s; do
   keys+=("$key")
 done
 if [ ${#server[@]} -gt 0 ]; then
