@@ -39,7 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             const zest::cli::DisclosuresOptions d
                 = zest::cli::ParseDisclosuresArguments({ args.begin() + 1, args.end() });
-            Check(d.help || !d.purgeBefore || (!d.subject && !d.user && !d.since && !d.until && d.csv.empty()));
+            Check(d.help || !d.purgeBefore
+                || (!d.subject && !d.user && !d.account && !d.since && !d.until && d.csv.empty()));
+            Check(d.help || !d.force || d.purgeBefore);
             Check(d.help || !d.since || !d.until || *d.since <= *d.until);
             for (const auto& date : { d.since, d.until, d.purgeBefore })
                 Check(!date || date->size() == 10);
