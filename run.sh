@@ -8,6 +8,8 @@
 #                                           build, start a loopback server, run every test,
 #                                           again built with ASan/UBSan, then each fuzz
 #                                           target for a few seconds (tools/run-fuzzers.sh)
+#   ./run.sh package                        the Debian package into build/package/
+#                                           (dpkg-buildpackage), checked by lintian
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")"
 ROOT=$PWD
@@ -139,11 +141,35 @@ run_tests() {
   fi
 }
 
+# The Debian package, built the Debian way from a copy of the tree in build/package/, so
+# that dpkg-buildpackage leaves its files there and nothing in the tree; debian/rules
+# builds only what the package installs. Then lintian, which fails on an error. The
+# installed package is checked by tools/package-check.sh.
+package() {
+  PACKAGES+=(debhelper lintian)
+  ensure_packages
+  local out=$ROOT/build/package
+  local version
+  version=$(dpkg-parsechangelog -l debian/changelog -S Version)
+  local src=$out/zestawienia-${version%-*}
+  rm -rf "$out"
+  mkdir -p "$src"
+  tar -C "$ROOT" --exclude=./build --exclude=./demo --exclude=./.git -cf - . | tar -C "$src" -xf -
+  log "building the Debian package $version in $out"
+  (cd "$src" && dpkg-buildpackage -b -us -uc -j"$(nproc)")
+  rm -rf "$src"
+  local changes=$out/zestawienia_${version}_$(dpkg --print-architecture).changes
+  log "lintian $(basename "$changes")"
+  lintian --fail-on error "$changes"
+  ls -l "$out"/*.deb
+}
+
 case "${1:-}" in
 demo) shift; demo "$@" ;;
 test) shift; run_tests "$@" ;;
+package) shift; package "$@" ;;
 *)
-  echo "usage: $0 demo [--gtk] [--screenshot FILE.png] | test [--no-sanitize] [--no-fuzz]" >&2
+  echo "usage: $0 demo [--gtk] [--screenshot FILE.png] | test [--no-sanitize] [--no-fuzz] | package" >&2
   exit 2
   ;;
 esac

@@ -56,9 +56,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const zest::cli::UsageError&) {
         return 0;
     }
-    Check(o.help || !o.database.empty());
-    Check(o.help || !o.pageNumbers || !o.pdf.empty());
-    Check(o.help || !o.password || o.passwordFile.empty());
+    const bool runs = !o.help && !o.version;
+    Check(!runs || !o.database.empty());
+    Check(!runs || !o.pageNumbers || !o.pdf.empty());
+    Check(!runs || !o.password || o.passwordFile.empty());
     Check(o.kind >= 0 && o.kind <= 2);
     for (const std::string& t : o.toggles) {
         const zest::cli::ClassCodes codes = zest::cli::SplitToggle(t);

@@ -2,6 +2,12 @@
 #include "exports.h"
 
 #include "entrypoints.h"
+#include "version.h"
+
+// The library's version for whoever looks at the file (`strings libzestawienia.so | grep
+// Zestawienia`): defined here, so that the file keeps it, and not exported.
+extern const char* const ZestawieniaVersion;
+const char* const ZestawieniaVersion = zest::VersionStamp;
 
 extern "C" {
 

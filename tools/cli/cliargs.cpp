@@ -56,6 +56,7 @@ Writes the holdings statements of a register's subjects, as the statement window
                          a statement per block, address and marriage list (slow on a
                          network; the same bytes)
   --help                 this text
+  --version              the tool's version and that of the database client library
 
 Every statement written is recorded in the register of disclosures (see
 "zestawienia-cli disclosures --help"); when it cannot be written, nothing is output.
@@ -143,6 +144,7 @@ template <typename O> struct OptionRule {
 
 const OptionRule<Options> Rules[] = {
     { "help", nullptr, [](Options& o, const std::string&, const std::string&) { o.help = true; }, "h" },
+    { "version", nullptr, [](Options& o, const std::string&, const std::string&) { o.version = true; } },
     { "database", "DB", [](Options& o, const std::string&, const std::string& v) { o.database = v; } },
     { "user", "U", [](Options& o, const std::string&, const std::string& v) { o.user = v; } },
     { "password", "P", [](Options& o, const std::string&, const std::string& v) { o.password = v; } },
@@ -276,15 +278,17 @@ DisclosuresOptions ParseDisclosuresArguments(const std::vector<std::string>& arg
 Options ParseArguments(const std::vector<std::string>& args)
 {
     Options o = ReadOptions(Rules, args);
-    if (!o.help && o.database.empty())
+    if (o.help || o.version)
+        return o; // nothing is run
+    if (o.database.empty())
         throw UsageError("--database is required");
-    if (o.password && !o.passwordFile.empty() && !o.help)
+    if (o.password && !o.passwordFile.empty())
         throw UsageError("--password and --password-file exclude each other");
-    if (o.pageNumbers && o.pdf.empty() && !o.help)
+    if (o.pageNumbers && o.pdf.empty())
         throw UsageError("--page-numbers needs --pdf");
-    if (o.passwordFile == "-" && o.subjectsFile == "-" && !o.help)
+    if (o.passwordFile == "-" && o.subjectsFile == "-")
         throw UsageError("--password-file - and --subjects-file - cannot both read standard input");
-    if (!o.subjectsFile.empty() && !o.help) {
+    if (!o.subjectsFile.empty()) {
         if (o.subject || !o.from.empty() || !o.to.empty() || o.precinct)
             throw UsageError("--subjects-file excludes --subject, --from, --to and --precinct");
     }

@@ -47,6 +47,7 @@ struct Options {
     bool pageNumbers = false;
     int readAhead = 1000; // subjects read ahead at a time; 0: a statement per question
     bool help = false;
+    bool version = false;
 };
 
 // Throws UsageError with a message naming the offending argument.

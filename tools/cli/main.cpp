@@ -20,6 +20,7 @@
 
 #include "cliargs.h"
 #include "credentials.h"
+#include "database/database.h"
 #include "disclosures/optionstext.h"
 #include "disclosurescommand.h"
 #include "preview/printstatements.h"
@@ -36,6 +37,7 @@
 #include "statement/wirecrypt.h"
 #include "statementjob.h"
 #include "subjectsfile.h"
+#include "version.h"
 #include "widgets/disclosurefolder.h"
 
 using namespace zest;
@@ -478,6 +480,10 @@ int main(int argc, char* argv[])
     }
     if (o.help) {
         std::fputs(cli::HelpText, stdout);
+        return 0;
+    }
+    if (o.version) {
+        std::printf("zestawienia-cli %s\nFirebird client library %s\n", Version, fb::ClientVersion().c_str());
         return 0;
     }
     // Printing needs the widgets of the text control; without a display they run on

@@ -14,6 +14,7 @@
 #include "database/numbertext.h"
 #include "database/scopeexit.h"
 #include "demoregister.h"
+#include "version.h"
 
 namespace
 {
@@ -24,7 +25,9 @@ constexpr const char* Usage = "usage: zestawienia-demo-register PATH [--subjects
                               "  --subjects  number of register subjects (default 2000)\n"
                               "  --seed      seed of the generator (default 1); the same seed gives the same register\n"
                               "  --force     replace an existing file\n"
-                              "  --user, --password  credentials for a server (default SYSDBA, x)\n";
+                              "  --user, --password  credentials for a server (default SYSDBA, x)\n"
+                              "  --help      this text\n"
+                              "  --version   the program's version\n";
 
 struct Arguments {
     std::string path;
@@ -32,6 +35,7 @@ struct Arguments {
     zest::reg::RegisterOptions access;
     bool force = false;
     bool help = false;
+    bool version = false;
 };
 
 // Throws std::invalid_argument with the message for the user.
@@ -39,12 +43,13 @@ Arguments Parse(int argc, char** argv)
 {
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList { "h", "help" });
+    const QCommandLineOption version("version");
     const QCommandLineOption subjects("subjects", {}, "N");
     const QCommandLineOption seed("seed", {}, "S");
     const QCommandLineOption force("force");
     const QCommandLineOption user("user", {}, "NAME");
     const QCommandLineOption password("password", {}, "TEXT");
-    parser.addOptions({ help, subjects, seed, force, user, password });
+    parser.addOptions({ help, version, subjects, seed, force, user, password });
     if (const auto refusal = zest::tools::Parse(parser, std::vector<std::string>(argv + 1, argv + argc), true)) {
         if (refusal->kind == zest::tools::Refusal::NeedsValue)
             throw std::invalid_argument(refusal->option + " needs a value");
@@ -54,8 +59,9 @@ Arguments Parse(int argc, char** argv)
     }
 
     Arguments args;
-    if (parser.isSet(help)) {
-        args.help = true;
+    if (parser.isSet(help) || parser.isSet(version)) {
+        args.help = parser.isSet(help);
+        args.version = !args.help;
         return args;
     }
     const auto value = [&](const QCommandLineOption& option) { return zest::tools::FromParser(parser.value(option)); };
@@ -110,6 +116,10 @@ int main(int argc, char** argv)
     }
     if (args.help) {
         std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (args.version) {
+        std::printf("zestawienia-demo-register %s\n", zest::Version);
         return 0;
     }
 

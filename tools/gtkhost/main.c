@@ -4,7 +4,10 @@
  *
  *   zestawienia-gtk-host [--library PATH] [--database DB] [--user U] [--password P]
  *                        [--role R] [--open] [--screenshot FILE] [--commands] [--owner XID]
+ *                        [--version]
  *
+ * Without --library, the plug-in installed with this program, else the one of the build
+ * tree.
  * --owner passes another window id to GetTypeName than the host's own (0 for none).
  *
  * --commands reads one command a line from standard input, inside the main loop:
@@ -259,6 +262,36 @@ static gboolean on_screenshot_time(gpointer data)
     return G_SOURCE_REMOVE;
 }
 
+/* The plug-in installed with this program (ZEST_INSTALLED_PLUGIN, relative to the
+ * program's folder), else the one built beside it in the build tree (ZEST_BUILT_PLUGIN). */
+static gchar* default_plugin(void)
+{
+    gchar* program = g_file_read_link("/proc/self/exe", NULL);
+    gchar* here = program ? g_path_get_dirname(program) : g_get_current_dir();
+    g_free(program);
+    gchar* path = NULL;
+#ifdef ZEST_INSTALLED_PLUGIN
+    path = g_canonicalize_filename(ZEST_INSTALLED_PLUGIN, here);
+    if (!g_file_test(path, G_FILE_TEST_EXISTS))
+        g_clear_pointer(&path, g_free);
+#endif
+    if (!path)
+        path = g_canonicalize_filename(ZEST_BUILT_PLUGIN, here);
+    g_free(here);
+    return path;
+}
+
+/* --version, answered while the options are read, before a display is opened. */
+static gboolean on_version(const gchar* name, const gchar* value, gpointer data, GError** error)
+{
+    (void)name;
+    (void)value;
+    (void)data;
+    (void)error;
+    printf("zestawienia-gtk-host %s\n", ZEST_VERSION);
+    exit(0);
+}
+
 static gboolean on_delete(GtkWidget* widget, GdkEvent* event, gpointer data)
 {
     (void)widget;
@@ -289,6 +322,7 @@ int main(int argc, char* argv[])
             "FILE" },
         { "commands", 0, 0, G_OPTION_ARG_NONE, &commands, "Read commands from standard input", NULL },
         { "owner", 0, 0, G_OPTION_ARG_STRING, &owner, "Window id for GetTypeName instead of the host's", "XID" },
+        { "version", 0, G_OPTION_FLAG_NO_ARG, G_OPTION_ARG_CALLBACK, (gpointer)on_version, "Print the version", NULL },
         { NULL, 0, 0, 0, NULL, NULL, NULL },
     };
     gdk_set_allowed_backends("x11"); /* the plug-in's owner is an X11 window id */
@@ -300,7 +334,9 @@ int main(int argc, char* argv[])
     }
 
     Host host = { 0 };
-    host.library_path = library_path ? library_path : ZEST_DEFAULT_PLUGIN;
+    if (!library_path)
+        library_path = default_plugin();
+    host.library_path = library_path;
     host.database = to_win1250(database);
     host.user = to_win1250(user ? user : "SYSDBA");
     host.password = to_win1250(password ? password : "masterkey");
@@ -348,5 +384,6 @@ int main(int argc, char* argv[])
     g_free(host.user);
     g_free(host.password);
     g_free(host.role);
+    g_free(library_path);
     return host.exit_code;
 }

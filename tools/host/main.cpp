@@ -2,11 +2,13 @@
 // GetTypeName once, offers the action in a menu and calls Analiza for it.
 //
 //   zestawienia-host [--library PATH] [--database DB] [--user U] [--password P]
-//                    [--role R] [--open] [--screenshot FILE]
+//                    [--role R] [--open] [--screenshot FILE] [--version]
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLibrary>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -16,6 +18,7 @@
 #include <cstdio>
 
 #include "plugin/exports.h"
+#include "version.h"
 #include "widgets/wintext.h"
 
 namespace
@@ -27,6 +30,19 @@ struct Plugin {
     AnalizaFn analiza = nullptr;
 };
 
+// The plug-in installed with this program (ZEST_INSTALLED_PLUGIN, relative to the
+// program's folder), else the one built beside it in the build tree.
+QString DefaultPlugin()
+{
+    const QDir here(QCoreApplication::applicationDirPath());
+#ifdef ZEST_INSTALLED_PLUGIN
+    const QString installed = QDir::cleanPath(here.filePath(QStringLiteral(ZEST_INSTALLED_PLUGIN)));
+    if (QFileInfo::exists(installed))
+        return installed;
+#endif
+    return QDir::cleanPath(here.filePath(QStringLiteral(ZEST_BUILT_PLUGIN)));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -34,15 +50,16 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription("Loads the statements plug-in and offers its action.");
     const QCommandLineOption helpOpt = parser.addHelpOption();
-    const QCommandLineOption pluginOpt(
-        "library", "Plug-in library to load (Qt itself takes -plugin).", "PATH", ZEST_DEFAULT_PLUGIN);
+    const QCommandLineOption versionOpt("version", "Displays the version.");
+    const QCommandLineOption pluginOpt("library",
+        "Plug-in library to load (Qt itself takes -plugin); by default the one installed with this program.", "PATH");
     const QCommandLineOption databaseOpt("database", "Register database (path or host:path).", "DB");
     const QCommandLineOption userOpt("user", "User name.", "U", "SYSDBA");
     const QCommandLineOption passwordOpt("password", "Password.", "P", "masterkey");
     const QCommandLineOption roleOpt("role", "SQL role.", "R", "");
     const QCommandLineOption openOpt("open", "Start the action right after start-up.");
     const QCommandLineOption shotOpt("screenshot", "With --open: grab the screen to FILE and quit.", "FILE");
-    parser.addOptions({ pluginOpt, databaseOpt, userOpt, passwordOpt, roleOpt, openOpt, shotOpt });
+    parser.addOptions({ versionOpt, pluginOpt, databaseOpt, userOpt, passwordOpt, roleOpt, openOpt, shotOpt });
 
     // The options are shown before any display is opened: the widgets' application
     // object aborts without one. Qt's own options (-platform, say) are not known here,
@@ -55,6 +72,10 @@ int main(int argc, char* argv[])
             std::fputs(qPrintable(parser.helpText()), stdout);
             return 0;
         }
+        if (parser.isSet(versionOpt)) {
+            std::printf("zestawienia-host %s\n", zest::Version);
+            return 0;
+        }
     }
 
     QApplication app(argc, argv);
@@ -62,7 +83,7 @@ int main(int argc, char* argv[])
     parser.process(app);
 
     Plugin plugin;
-    plugin.library.setFileName(parser.value(pluginOpt));
+    plugin.library.setFileName(parser.isSet(pluginOpt) ? parser.value(pluginOpt) : DefaultPlugin());
     if (!plugin.library.load()) {
         std::fprintf(stderr, "cannot load %s: %s\n", qPrintable(plugin.library.fileName()),
             qPrintable(plugin.library.errorString()));
