@@ -50,7 +50,8 @@ std::string UtcNow()
     return text;
 }
 
-// "(ścieżka jest dowiązaniem symbolicznym; rejestr musi być zwykłym plikiem)"
+// "ścieżka jest dowiązaniem symbolicznym; rejestr musi być zwykłym plikiem (nic nie
+// zostało zmienione)"
 const char* const SymbolicLinkText = "\x9C"
                                      "cie\xBFka jest dowi\xB9zaniem symbolicznym; rejestr musi by\xE6 zwyk\xB3ym "
                                      "plikiem (nic nie zosta\xB3o zmienione)";
@@ -78,23 +79,26 @@ const std::string& Machine()
 }
 
 // What a reader without locks checks to know that nobody wrote while it read: the file's
-// size and time of change, and whether a write-ahead log is beside it.
+// size and time of change, and those of its write-ahead log.
 struct FileStamp {
-    bool exists = false;
-    std::uintmax_t size = 0;
-    std::filesystem::file_time_type written {};
-    bool log = false;
+    struct Part {
+        bool exists = false;
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type written {};
+        bool operator==(const Part&) const = default;
+    };
+    Part file, log;
 
-    static FileStamp Of(const std::string& path)
+    static Part OfFile(const std::string& path)
     {
-        FileStamp s;
+        Part p;
         std::error_code error;
-        s.written = std::filesystem::last_write_time(path, error);
-        s.exists = !error;
-        s.size = std::filesystem::file_size(path, error);
-        s.log = std::filesystem::exists(path + "-wal", error);
-        return s;
+        p.written = std::filesystem::last_write_time(path, error);
+        p.exists = !error;
+        p.size = p.exists ? std::filesystem::file_size(path, error) : 0;
+        return p;
     }
+    static FileStamp Of(const std::string& path) { return { OfFile(path), OfFile(path + "-wal") }; }
     bool operator==(const FileStamp&) const = default;
 };
 
@@ -454,17 +458,18 @@ std::vector<DisclosureRow> DisclosureRegister::Read(const Filter& filter) const
 
 std::vector<DisclosureRow> DisclosureRegister::ReadFile(const Filter& filter) const
 {
-    // A file with its write-ahead log (every file this program has written: the writers
-    // keep the log) is read through it, only reading. A file without one (an older
-    // program's) is read as it lies, without a lock and without making the log and its
-    // index beside it (which a reader who may not write the folder could not, and one who
-    // may would leave behind as their own); whether anybody wrote meanwhile is seen
-    // afterwards, and the read is then made again.
+    // The file holds every row when its write-ahead log is empty (the writers keep the
+    // log, emptied, when they close) or missing (an older program's file): it is then read
+    // as it lies, without a lock and without making or writing the log's index beside it
+    // (which a reader who may only read the file could not, and one who may write the
+    // folder would leave behind as their own); whether anybody wrote meanwhile is seen
+    // afterwards, and the read is then made again. A file whose log holds rows (an
+    // output under way, or a writer that died) is read through the log, only reading.
     for (int attempt = 0;; ++attempt) {
         const FileStamp before = FileStamp::Of(path_);
-        if (!before.exists)
+        if (!before.file.exists)
             return {};
-        const bool unlocked = !before.log && attempt < 5;
+        const bool unlocked = before.log.size == 0 && attempt < 5;
         std::vector<DisclosureRow> rows;
         try {
             Guarded(Verb::Read, path_, [&] {

@@ -166,6 +166,21 @@ TEST(DisclosureFile, ListingOnlyReadsAndAWriterUpgradesTheFirstVersion)
     sqlite::Connection db(path, false);
     EXPECT_EQ(db.QueryInteger(R"(SELECT count(*) FROM purges WHERE "user" = 'admin' AND account IS NULL)"), 1);
 
+    // The writers keep the log and its index, emptied: a reader who may not even read
+    // them still reads every row.
+    for (const char* beside : { "-wal", "-shm" }) {
+        ASSERT_TRUE(fs::exists(path + beside)) << beside;
+        ::chmod((path + beside).c_str(), 0600);
+    }
+    EXPECT_EQ(zest::test::Unprivileged([&] {
+        try {
+            return std::to_string(DisclosureRegister(path).Read().size());
+        } catch (const std::exception& e) {
+            return std::string(e.what());
+        }
+    }),
+        "4");
+
     // With a writer's log beside it (an output under way), the listing reads through it.
     auto pending = DisclosureRegister(path).Begin(Rows, Output::Pdf, "/tmp/b.pdf");
     ASSERT_TRUE(fs::exists(path + "-wal"));
