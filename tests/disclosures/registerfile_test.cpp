@@ -6,10 +6,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "clirunner.h"
 #include "disclosures/register.h"
 #include "disclosures/schema.h"
 #include "disclosures/sqlite.h"
@@ -30,23 +30,6 @@ mode_t Mode(const std::string& path)
     struct stat st {
     };
     return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
-}
-
-std::string Bytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> Names(const std::string& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::string Message(const std::function<void()>& f)
@@ -110,7 +93,7 @@ TEST(DisclosureFile, SymbolicLinkIsRefusedAndItsTargetLeftAlone)
     fs::create_directories(dir);
     const std::string real = dir + "/real.sqlite";
     DisclosureRegister(real).Begin(Rows, Output::Print).Commit();
-    const std::string before = Bytes(real);
+    const std::string before = zest::test::ReadBytes(real);
     for (const std::string& target : { real, dir + "/missing.sqlite" }) {
         const std::string link = dir + "/link.sqlite";
         fs::remove(link);
@@ -123,7 +106,7 @@ TEST(DisclosureFile, SymbolicLinkIsRefusedAndItsTargetLeftAlone)
         }
     }
     EXPECT_FALSE(fs::exists(dir + "/missing.sqlite"));
-    EXPECT_EQ(Bytes(real), before);
+    EXPECT_EQ(zest::test::ReadBytes(real), before);
     EXPECT_EQ(DisclosureRegister(real).Read().size(), 1u);
 }
 
@@ -133,7 +116,7 @@ TEST(DisclosureFile, ListingOnlyReadsAndAWriterUpgradesTheFirstVersion)
     const std::string path = VersionOneCopy(dir);
     ::chmod(path.c_str(), 0644);
     ::chmod(dir.c_str(), 0755);
-    const std::string before = Bytes(path);
+    const std::string before = zest::test::ReadBytes(path);
     const auto summary = [&] {
         std::string text;
         for (const DisclosureRow& r : DisclosureRegister(path).Read())
@@ -151,8 +134,9 @@ TEST(DisclosureFile, ListingOnlyReadsAndAWriterUpgradesTheFirstVersion)
     }),
         rows);
     EXPECT_EQ(summary(), rows);
-    EXPECT_EQ(Bytes(path), before);
-    EXPECT_EQ(Names(dir), std::vector<std::string> { "register.sqlite" }) << "nothing made beside it";
+    EXPECT_EQ(zest::test::ReadBytes(path), before);
+    EXPECT_EQ(zest::test::DirectoryNames(dir), std::vector<std::string> { "register.sqlite" })
+        << "nothing made beside it";
 
     // The first write brings it to the current version in one step, its rows as they were.
     DisclosureRegister(path).Begin(Rows, Output::File, "/tmp/a.txt").Commit();

@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "childcontrol.h"
+#include "clirunner.h"
 #include "disclosures/identity.h"
 #include "disclosures/listing.h"
 #include "disclosures/register.h"
@@ -37,14 +37,6 @@ Disclosure Subject(std::int32_t id)
         "kind=fizyczne; threshold=10000; marks=default" };
 }
 
-std::string Bytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::vector<QString> Row(QTableWidget& table, int row)
 {
     std::vector<QString> cells;
@@ -63,7 +55,7 @@ TEST(DisclosuresWindowTest, ListsTheSubjectsRowsNewestFirstAndSavesTheToolsCsv)
     reg.Begin({ Subject(7) }, Output::Pdf, "/home/anna/stan.pdf")
         .Failed(0, "Cannot create file /home/anna/stan.pdf: Permission denied");
     auto unsettled = reg.Begin({ Subject(7) }, Output::Cli, "/tmp/o.txt"); // its output under way
-    const std::string before = Bytes(path);
+    const std::string before = zest::test::ReadBytes(path);
 
     DisclosuresWindow window;
     window.resize(1100, 300);
@@ -97,7 +89,8 @@ TEST(DisclosuresWindowTest, ListsTheSubjectsRowsNewestFirstAndSavesTheToolsCsv)
     Child<QPushButton>(window, "ZapiszCsv")->click();
     Filter seven;
     seven.subjectId = 7;
-    EXPECT_EQ(Bytes(QFile::encodeName(csv).toStdString()), "\xEF\xBB\xBF" + DisclosureListing(reg.Read(seven), "\r\n"));
+    EXPECT_EQ(zest::test::ReadBytes(QFile::encodeName(csv).toStdString()),
+        "\xEF\xBB\xBF" + DisclosureListing(reg.Read(seven), "\r\n"));
 
     // The date range, in days of UTC.
     QDateEdit& from = *Child<QDateEdit>(window, "Od");
@@ -109,7 +102,7 @@ TEST(DisclosuresWindowTest, ListsTheSubjectsRowsNewestFirstAndSavesTheToolsCsv)
     EXPECT_EQ(table.rowCount(), 0);
     to.setDate(QDate::currentDate().addDays(1));
     EXPECT_EQ(table.rowCount(), 3);
-    EXPECT_EQ(Bytes(path), before) << "the window only reads";
+    EXPECT_EQ(zest::test::ReadBytes(path), before) << "the window only reads";
 }
 
 TEST(DisclosuresWindowTest, SaysSoWhenTheRegisterIsOffMissingOrUnreadable)
