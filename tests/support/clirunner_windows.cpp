@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "registerplace.h"
+
 namespace zest::test
 {
 
@@ -116,7 +118,13 @@ CliResult RunCli(const std::vector<std::string>& args, const CliEnv& env)
         line += L' ';
         AppendQuoted(line, Wide(a));
     }
-    std::wstring environment = EnvironmentBlock(env.set);
+    // The registers are on the server, which wants a login: the one they were made with,
+    // unless the test gives its own.
+    std::map<std::string, std::string> set = env.set;
+    const reg::RegisterOptions access = RegisterAccess();
+    set.try_emplace("ISC_USER", access.user);
+    set.try_emplace("ISC_PASSWORD", access.password);
+    std::wstring environment = EnvironmentBlock(set);
 
     Pipe out, err;
     STARTUPINFOW startup {};

@@ -15,9 +15,7 @@ HeldRegister::HeldRegister(const std::string&)
 
 HeldRegister::~HeldRegister() = default;
 
-void HeldRegister::Release() noexcept
-{
-}
+void HeldRegister::Release() noexcept { }
 
 PlainWireServer::PlainWireServer()
     : why_("a Windows program cannot start a server of its own")
