@@ -216,15 +216,16 @@ run_windows() {
     log "making the wine prefix $WINEPREFIX"
     "$wine" wineboot -i </dev/null >/dev/null 2>&1
   fi
-  "$WINESERVER" -p </dev/null >/dev/null 2>&1
-  "$wine" wineboot </dev/null >/dev/null 2>&1
+  # (Already running for this prefix: that one serves.)
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+  "$wine" wineboot </dev/null >/dev/null 2>&1 || true
   # A fresh prefix has none of the fonts the windows name; the nearest of Debian's.
   local font
   for font in "Tahoma" "Segoe UI" "MS Shell Dlg" "MS Shell Dlg 2"; do
-    "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d 'DejaVu Sans' /f </dev/null >/dev/null 2>&1
+    "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d 'DejaVu Sans' /f </dev/null >/dev/null 2>&1 || true
   done
-  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Arial' /d 'Liberation Sans' /f </dev/null >/dev/null 2>&1
-  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono' /f </dev/null >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Arial' /d 'Liberation Sans' /f </dev/null >/dev/null 2>&1 || true
+  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'Liberation Mono' /f </dev/null >/dev/null 2>&1 || true
 
   # The database tests reach their registers through the loopback server; one started
   # here is stopped again at the end, one already running is left alone.
