@@ -2,10 +2,7 @@
 // runs outside any cursor.
 
 #include <algorithm>
-#include <clocale>
-#include <cstring>
-#include <langinfo.h>
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "clientstatus.h"
 #include "database.h"
@@ -118,13 +115,17 @@ std::uint32_t Database::LocalCachePages(const std::string& databaseName)
     // A server's register keeps the server's setting.
     if (IsRemote(databaseName))
         return 0;
-    struct stat st {
-    };
-    if (::stat(databaseName.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    // The name is UTF-8 (isc_dpb_utf8_filename).
+    const std::filesystem::path file(std::u8string(databaseName.begin(), databaseName.end()));
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error))
+        return 0;
+    const std::uintmax_t size = std::filesystem::file_size(file, error);
+    if (error)
         return 0;
     // Pages of 8 KiB, the size the register is made with; the engine's default is 2048.
     constexpr std::uint32_t DefaultPages = 2048;
-    const auto pages = static_cast<std::uint64_t>(st.st_size) / 8192 + 1;
+    const auto pages = static_cast<std::uint64_t>(size) / 8192 + 1;
     if (pages <= DefaultPages)
         return 0;
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(pages, LocalCacheMaxPages));
@@ -272,14 +273,6 @@ std::string ClientVersion()
     char buf[128] = {};
     isc_get_client_version(buf);
     return buf;
-}
-
-void UseUtf8FileNames() noexcept
-{
-    std::setlocale(LC_CTYPE, "");
-    const char* codeset = nl_langinfo(CODESET);
-    if (codeset == nullptr || (std::strcmp(codeset, "UTF-8") != 0 && std::strcmp(codeset, "utf8") != 0))
-        std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
 } // namespace zest::fb

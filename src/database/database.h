@@ -252,6 +252,8 @@ void ShutdownClient() noexcept;
 // LC_CTYPE. A program that never set its locale runs in "C", where no name with a
 // Polish letter converts; a tool calls this first: the environment's LC_CTYPE, or
 // C.UTF-8 when that is not a UTF-8 one. Not for the plug-in: the locale is its host's.
+// On Windows the client converts UTF-8 names itself and this does nothing
+// (filenames_posix.cpp, filenames_windows.cpp).
 void UseUtf8FileNames() noexcept;
 
 } // namespace zest::fb

@@ -6,7 +6,7 @@
 // never ends on them: a host program stopped by the desktop at logout or by a service
 // manager would live on. The dispositions the process had before an attachment (the
 // default, an ignore, a handler of its own) are put back when the call returns.
-// One implementation per platform (signalkeeper_posix.cpp).
+// One implementation per platform (signalkeeper_posix.cpp, signalkeeper_windows.cpp).
 
 namespace zest::fb
 {

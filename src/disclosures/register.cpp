@@ -1,7 +1,7 @@
 #include "register.h"
 
-#include <cstdlib>
-#include <ctime>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <thread>
@@ -11,7 +11,10 @@
 #include "schema.h"
 #include "sqlite.h"
 #include "statement/codepage.h"
+#include "statement/environment.h"
 #include "statement/errortext.h"
+#include "statement/fspath.h"
+#include "statement/systemfile.h"
 
 namespace zest::disclosures
 {
@@ -42,11 +45,15 @@ template <class F> auto Guarded(Verb verb, const std::string& path, F&& body)
 
 std::string UtcNow()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc {};
-    gmtime_r(&now, &utc);
+    using namespace std::chrono;
+    const auto now = floor<seconds>(system_clock::now());
+    const auto day = floor<days>(now);
+    const year_month_day date(day);
+    const hh_mm_ss time(now - day);
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
+        static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
+        static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()));
     return text;
 }
 
@@ -61,7 +68,7 @@ const char* const SymbolicLinkText = "\x9C"
 void RefuseLink(Verb verb, const std::string& path)
 {
     std::error_code error;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(FsPath(path), error)))
         Fail(verb, path, SymbolicLinkText);
 }
 
@@ -93,9 +100,9 @@ struct FileStamp {
     {
         Part p;
         std::error_code error;
-        p.written = std::filesystem::last_write_time(path, error);
+        p.written = std::filesystem::last_write_time(FsPath(path), error);
         p.exists = !error;
-        p.size = p.exists ? std::filesystem::file_size(path, error) : 0;
+        p.size = p.exists ? std::filesystem::file_size(FsPath(path), error) : 0;
         return p;
     }
     static FileStamp Of(const std::string& path) { return { OfFile(path), OfFile(path + "-wal") }; }
@@ -350,12 +357,12 @@ DisclosureRegister::DisclosureRegister(std::string path)
 
 DisclosureRegister DisclosureRegister::FromEnvironment(const std::string& defaultFolder)
 {
-    const char* named = std::getenv(EnvironmentVariable);
-    if (named && std::string_view(named) == "off")
+    const std::optional<std::string> named = EnvironmentValue(EnvironmentVariable);
+    if (named && *named == "off")
         return DisclosureRegister();
-    if (named && *named)
-        return DisclosureRegister(named);
-    DisclosureRegister r((std::filesystem::path(defaultFolder) / DefaultFileName).string());
+    if (named && !named->empty())
+        return DisclosureRegister(*named);
+    DisclosureRegister r(Utf8Path(FsPath(defaultFolder) / DefaultFileName));
     r.makeFolder_ = true;
     return r;
 }
@@ -363,18 +370,17 @@ DisclosureRegister DisclosureRegister::FromEnvironment(const std::string& defaul
 bool DisclosureRegister::Exists() const
 {
     std::error_code error;
-    return IsOn() && std::filesystem::exists(std::filesystem::symlink_status(path_, error));
+    return IsOn() && std::filesystem::exists(std::filesystem::symlink_status(FsPath(path_), error));
 }
 
 std::unique_ptr<sqlite::Connection> DisclosureRegister::OpenToWrite() const
 {
     RefuseLink(Verb::Write, path_);
     if (makeFolder_)
-        if (const std::error_code error
-            = files::MakePrivateFolders(std::filesystem::path(path_).parent_path().string()))
-            Fail(Verb::Write, path_, SystemText(error.value()));
+        if (const std::error_code error = files::MakePrivateFolders(Utf8Path(FsPath(path_).parent_path())))
+            Fail(Verb::Write, path_, sys::ErrorText(error));
     if (const std::error_code error = files::MakePrivateFile(path_))
-        Fail(Verb::Write, path_, SystemText(error.value()));
+        Fail(Verb::Write, path_, sys::ErrorText(error));
     return Guarded(Verb::Write, path_, [&] { return OpenConnection(path_, busyTimeout_); });
 }
 

@@ -1,15 +1,13 @@
 // The library's own application object, for hosts that are not Qt programs.
 #include "application.h"
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QThread>
 #include <clocale>
 #include <cstdio>
-#include <cstdlib>
-#include <dlfcn.h>
 #include <string>
-#include <unistd.h>
+
+#include "hostprocess.h"
 
 namespace zest::plugin
 {
@@ -22,37 +20,6 @@ void Refuse(const char* why)
     std::fprintf(stderr, "Zestawienia: %s; the statement window is not shown.\n", why);
 }
 
-bool OnMainThread()
-{
-#if defined(__linux__)
-    return gettid() == getpid();
-#else
-    return true;
-#endif
-}
-
-// Qt aborts the process when its platform finds no display; a host without one gets a
-// line on standard error instead.
-bool DisplayAvailable()
-{
-    const auto set = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value && *value;
-    };
-    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
-}
-
-// Keeps Qt mapped for the rest of the process, with the application object made here
-// (see GuiApplication in the header). The libraries that Widgets and PrintSupport need
-// stay with them.
-void KeepQtLoaded()
-{
-    for (const char* name : { "libQt6Widgets.so.6", "libQt6PrintSupport.so.6" }) {
-        if (!dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE))
-            std::fprintf(stderr, "Zestawienia: cannot keep %s loaded: %s\n", name, dlerror());
-    }
-}
-
 QApplication* MakeApplication()
 {
     // Qt keeps references to both for the application object's lifetime, which can be
@@ -62,10 +29,11 @@ QApplication* MakeApplication()
     // QCoreApplication sets the C library's locale from the environment; the host
     // keeps its own.
     const std::string hostLocale = std::setlocale(LC_ALL, nullptr);
+    FindQtPluginsBesideLibrary();
     auto* app = new QApplication(*argc, argv);
     std::setlocale(LC_ALL, hostLocale.c_str());
     KeepQtLoaded();
-    if (!QAbstractEventDispatcher::instance()->inherits("QEventDispatcherGlib"))
+    if (!HostLoopServesQt())
         std::fprintf(stderr,
             "Zestawienia: Qt's event dispatcher is not GLib's (QT_NO_GLIB?); only a Qt event "
             "loop serves the windows.\n");

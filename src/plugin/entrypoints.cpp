@@ -15,6 +15,7 @@
 #include "statement/session.h"
 #include "statementwindow/tform1.h"
 #include "widgets/messages.h"
+#include "widgets/nativewindow.h"
 #include "widgets/windowowner.h"
 
 namespace zest::plugin
@@ -41,8 +42,8 @@ void Open(const AnalizaRequest& request)
 {
     PluginState& state = State();
     if (!state.Form) {
-        const zest::ui::WindowOwner owner
-            = zest::ui::FindWindowOwner(static_cast<WId>(state.HostAppHandle), state.HostWindows.emplace_back());
+        const zest::ui::WindowOwner owner = zest::ui::FindWindowOwner(
+            zest::ui::NativeWindowId(state.HostAppHandle), state.HostWindows.emplace_back());
         state.Form = new TForm1(owner);
         state.AllForms.emplace_back(state.Form);
     }

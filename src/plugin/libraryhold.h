@@ -13,7 +13,10 @@
 // dlclose itself), where no code of the library is on the stack: when the host has
 // unloaded the library in the meantime, that dlclose is the one that unloads it,
 // destroying the windows then. Without GLib the reference is kept, and the library
-// stays loaded for the rest of the process.
+// stays loaded for the rest of the process (libraryhold_posix.cpp). On Windows the
+// reference is one more of GetModuleHandleExW, given back by FreeLibrary as an
+// asynchronous call of the GUI thread, which Qt's event loop runs and a host's own
+// message loop does not (libraryhold_windows.cpp).
 
 namespace zest::plugin
 {

@@ -3,17 +3,21 @@
 // new file of a unique name in the target's folder, which Close flushes to the disk and
 // Commit renames over the target; until then the destructor removes it, so a failure or
 // an early return leaves the target as it was. A target that exists and is no regular
-// file (a pipe, a device such as /dev/null or /dev/stdout) is written in place: renaming
-// over it would replace the device node.
+// file (a pipe, a device such as /dev/null, /dev/stdout or NUL) is written in place:
+// renaming over it would replace the device node.
 //
-// The new file gets the mode a new file gets (0666 less the umask); one that replaces a
-// file keeps that file's mode. Failures throw FileError naming the target as given, by
+// On POSIX systems the new file gets the mode a new file gets (0666 less the umask); one
+// that replaces a file keeps that file's mode. On Windows it gets the permissions of its
+// folder, and the rename writes through to the disk. The system calls are those of
+// systemfile.h. Failures throw FileError naming the target as given, by
 // the rule for error text (errortext.h): "Cannot create file <path>: <reason>" when the
 // file cannot be made or put under its name, "Cannot write to <path>: <reason>" when
 // the bytes cannot be written.
 
 #include <string>
 #include <string_view>
+
+#include "systemfile.h"
 
 namespace zest
 {
@@ -47,7 +51,7 @@ private:
     std::string path_;
     std::string target_; // the file that Commit replaces: the target of a link
     std::string temp_;
-    int fd_ = -1;
+    sys::File file_;
     bool inPlace_ = false;
 };
 

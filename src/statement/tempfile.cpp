@@ -1,13 +1,11 @@
 #include "tempfile.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
-#include <vector>
 
 #include "errortext.h"
+#include "fspath.h"
 #include "statementfile.h"
+#include "systemfile.h"
 
 namespace zest
 {
@@ -15,54 +13,44 @@ namespace zest
 namespace
 {
 
-std::string TryMake(const std::string& dir, const std::string& prefix, int& err)
+std::string TryMake(const std::string& dir, const std::string& prefix, std::error_code& error)
 {
-    std::string pattern = dir;
-    if (!pattern.empty() && pattern.back() != '/')
-        pattern += '/';
-    pattern += prefix + "XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    const int fd = ::mkstemp(buf.data());
-    if (fd < 0) {
-        err = errno;
-        return {};
-    }
-    ::close(fd);
-    return std::string(buf.data());
+    std::string start = dir;
+    if (!start.empty() && std::string_view(sys::FolderSeparators).find(start.back()) == std::string_view::npos)
+        start += '/';
+    std::string name;
+    sys::File file;
+    error = sys::CreateUnique(start + prefix, name, file);
+    return error ? std::string() : name;
 }
 
 } // namespace
 
 std::string MakeTempFileName(const std::string& prefix)
 {
-    std::string dir;
-    if (const char* t = std::getenv("TMPDIR"); t && *t)
-        dir = t;
-    else
-        dir = "/tmp";
-    int err = 0;
-    std::string path = TryMake(dir, prefix, err);
+    std::string dir = sys::TemporaryFolder();
+    std::error_code error;
+    std::string path = TryMake(dir, prefix, error);
     if (!path.empty())
         return path;
-    if (!std::filesystem::is_directory(dir)) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(FsPath(dir), ec)) {
         // No temporary directory: the current one, as the platform would do.
-        std::error_code ec;
-        const std::string cwd = std::filesystem::current_path(ec).string();
+        const std::string cwd = Utf8Path(std::filesystem::current_path(ec));
         if (!ec) {
-            path = TryMake(cwd, prefix, err);
+            path = TryMake(cwd, prefix, error);
             if (!path.empty())
                 return path;
             dir = cwd;
         }
     }
-    throw FileError("Cannot create a temporary file in " + PathText(dir) + ": " + SystemText(err));
+    throw FileError("Cannot create a temporary file in " + PathText(dir) + ": " + sys::ErrorText(error));
 }
 
 TempFileGuard::~TempFileGuard()
 {
     if (!path_.empty())
-        ::unlink(path_.c_str());
+        (void)sys::Remove(path_);
 }
 
 void TempFileGuard::Remove()
@@ -71,8 +59,8 @@ void TempFileGuard::Remove()
         return;
     const std::string path = path_;
     path_.clear();
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
-        throw FileError("Cannot delete file " + PathText(path) + ": " + SystemText(errno));
+    if (const std::error_code error = sys::Remove(path))
+        throw FileError("Cannot delete file " + PathText(path) + ": " + sys::ErrorText(error));
 }
 
 } // namespace zest

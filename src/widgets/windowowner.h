@@ -24,7 +24,7 @@ struct WindowOwner {
 };
 
 // The host's window behind `handle` as Qt sees it: a widget of this process, or else
-// (on X11) a foreign window that `nativeHolder` receives and that must outlive the
+// a foreign window (an X11 window, a Windows HWND) that `nativeHolder` receives and that must outlive the
 // windows it owns. A handle of 0, or one that names no window, gives no owner.
 WindowOwner FindWindowOwner(WId handle, std::unique_ptr<QWindow>& nativeHolder);
 

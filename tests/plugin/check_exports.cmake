@@ -1,4 +1,25 @@
-# Fails unless the library defines exactly GetTypeName and Analiza as dynamic symbols.
+# Fails unless the library defines exactly GetTypeName and Analiza as dynamic symbols; on
+# Windows, unless the DLL's export table names exactly those two, undecorated (a __stdcall
+# name exported as "GetTypeName@12" or "_Analiza@24" is not found by the host).
+if(WINDOWS)
+  execute_process(COMMAND ${OBJDUMP} -p ${LIB} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "objdump failed on ${LIB}")
+  endif()
+  # The names follow the line "[Ordinal/Name Pointer] Table", one "\t[   0] Name" a line.
+  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(\t\\[[^\n]*\n)*" table "${out}")
+  string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" entries "${table}")
+  set(names)
+  foreach(entry IN LISTS entries)
+    string(REGEX REPLACE "^\\[ *[0-9]+\\] " "" name "${entry}")
+    list(APPEND names "${name}")
+  endforeach()
+  list(SORT names)
+  if(NOT names STREQUAL "Analiza;GetTypeName")
+    message(FATAL_ERROR "exported: ${names}")
+  endif()
+  return()
+endif()
 execute_process(COMMAND nm -D --defined-only ${LIB} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIB}")

@@ -20,6 +20,7 @@
 #include "plugin/pluginstate.h"
 #include "pluginreset.h"
 #include "preview/twiz.h"
+#include "registerplace.h"
 #include "scopedenv.h"
 #include "statementwindow/tform1.h"
 #include "testregister.h"
@@ -42,7 +43,8 @@ protected:
             "insert into uzytki (id, ofu, ozu, ozk, status) values (2, 'Lz', 'Lz', null, 0)" });
     }
 
-    void Analiza(const std::string& db, const char* user = "SYSDBA", const char* password = "x", const char* role = "")
+    void Analiza(const std::string& db, const char* user = "SYSDBA",
+        const char* password = zest::test::RegisterPassword(), const char* role = "")
     {
         plugin::Analiza(db.c_str(), user, password, role);
     }
@@ -80,7 +82,7 @@ TEST_F(EntryPointsTest, SameCredentialsKeepTheConnectionAndTheMarks)
     form->close();
     EXPECT_FALSE(form->isVisible());
 
-    Analiza(reg->path(), "SYSDBA", "x", "INNA_ROLA");
+    Analiza(reg->path(), "SYSDBA", zest::test::RegisterPassword(), "INNA_ROLA");
     EXPECT_EQ(Form(), form);
     EXPECT_TRUE(form->isVisible()); // shown again after the user closed it
     form->setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
@@ -94,6 +96,8 @@ TEST_F(EntryPointsTest, SameCredentialsKeepTheConnectionAndTheMarks)
 
 TEST_F(EntryPointsTest, AnotherPasswordOrDatabaseSpellingReconnectsWithDefaultMarks)
 {
+    if (!zest::test::RegistersAreLocalFiles())
+        GTEST_SKIP() << "another password and a second name open only the embedded engine's register";
     // A second name for the same file that differs from the first only in letter case.
     namespace fs = std::filesystem;
     const fs::path real = reg->path();
@@ -205,6 +209,9 @@ TEST_F(EntryPointsTest, HandleNamingNoWindowLeavesThemUnowned)
 // call) makes the run an error that is neither shown nor recorded.
 TEST_F(EntryPointsTest, CallsInTheMiddleOfARun)
 {
+    if (!zest::test::RegistersAreLocalFiles())
+        GTEST_SKIP() << "a second password on one register, and a register of 6000 subjects made per test: the "
+                        "embedded engine's";
     const std::string big = zest::test::UniqueTempPath("entry-run");
     {
         zest::fb::Database db;

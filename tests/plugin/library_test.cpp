@@ -47,7 +47,7 @@ TEST(PluginLibraryTest, UnloadWithAConnectedWindowOpen)
     EXPECT_STREQ(caption, "Akcja - Mezvar");
     EXPECT_EQ(kind, 1);
 
-    plugin.analiza(0, reg.path().c_str(), "SYSDBA", "x", "", 0);
+    plugin.analiza(0, reg.path().c_str(), "SYSDBA", zest::test::RegisterPassword(), "", 0);
     QWidget* form = VisibleStatementWindow();
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(form->findChild<QPushButton*>("Button5")->isEnabled()); // connected and loaded
@@ -76,7 +76,7 @@ TEST(PluginLibraryTest, ExitWithoutUnloadingClosesTheConnection)
     auto* plugin = new LoadedPlugin;
     ASSERT_TRUE(plugin->Load());
     plugin->getTypeName(nullptr, nullptr, 0);
-    plugin->analiza(0, reg.path().c_str(), "SYSDBA", "x", "", 0);
+    plugin->analiza(0, reg.path().c_str(), "SYSDBA", zest::test::RegisterPassword(), "", 0);
     ASSERT_NE(VisibleStatementWindow(), nullptr);
 }
 

@@ -94,7 +94,7 @@ TEST(TwizDisclosures, EveryOutputRecordsTheSubjectsOfTheTextOrIsRefused)
     for (const QString& f : { out.printed, out.text, out.pdf })
         QFile::remove(f);
     const std::string bad = path + "/below-a-file.sqlite";
-    setenv(zest::disclosures::EnvironmentVariable, bad.c_str(), 1);
+    qputenv(zest::disclosures::EnvironmentVariable, QByteArray::fromStdString(bad));
     EXPECT_THROW(wiz.ShowRun(run, true, { Subject(5) }), zest::disclosures::DisclosureError);
     wiz.SpeedButton2Click();
     wiz.SpeedButton5Click();

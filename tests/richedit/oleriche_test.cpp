@@ -18,6 +18,9 @@ using namespace zest::richedit;
 namespace
 {
 
+// Qt's window definitions declare a global HRESULT on Windows.
+using HRESULT = zest::richedit::HRESULT;
+
 using Log = std::vector<std::string>;
 
 class FakeObject final : public EmbeddedObject

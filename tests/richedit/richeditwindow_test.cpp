@@ -17,6 +17,9 @@ using namespace zest::richedit;
 namespace
 {
 
+// Qt's window definitions declare a global HRESULT on Windows.
+using HRESULT = zest::richedit::HRESULT;
+
 // Records what the window asks of its container; storage and insertion can be refused.
 class RecordingCallback final : public IRichEditOleCallback
 {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "demoregister.h"
+#include "registerplace.h"
 #include "statement/librarystate.h"
 #include "statement/session.h"
 #include "statement/statementfile.h"
@@ -66,13 +67,13 @@ class ReadAhead : public testing::TestWithParam<Case>
 protected:
     static void SetUpTestSuite()
     {
-        path_ = new std::string(UniqueTempPath("readahead"));
+        path_ = new std::string(NewRegisterName("readahead"));
         fb::Database db;
-        demo::CreateDemoRegister(db, *path_, { .subjects = RegisterSubjects(), .seed = 7 });
+        demo::CreateDemoRegister(db, *path_, { .subjects = RegisterSubjects(), .seed = 7 }, RegisterAccess());
     }
     static void TearDownTestSuite()
     {
-        std::remove(path_->c_str());
+        RemoveRegister(*path_);
         delete path_;
         path_ = nullptr;
     }
@@ -81,7 +82,7 @@ protected:
     static Result RunWith(const Case& c, int batchSize, const StatementRun::Progress& progress = {})
     {
         StatementSession session;
-        session.SetConnectionParams(*path_, "SYSDBA", "x", "");
+        session.SetConnectionParams(*path_, "SYSDBA", RegisterPassword(), "");
         session.Connect();
         session.StartTransactionAndLoad();
         if (c.allMarks)

@@ -13,6 +13,7 @@
 #include "childcontrol.h"
 #include "libraryreset.h"
 #include "messagerecorder.h"
+#include "registerplace.h"
 #include "samplerows.h"
 #include "statementwindow/tform1.h"
 
@@ -38,7 +39,7 @@ protected:
     void Connect(TestRegister& r)
     {
         form = std::make_unique<TForm1>();
-        form->OpenRegister(r.path(), "SYSDBA", "x", "");
+        form->OpenRegister(r.path(), "SYSDBA", zest::test::RegisterPassword(), "");
         ASSERT_TRUE(form->Session().Connected());
     }
     void TearDown() override { form.reset(); }
@@ -413,6 +414,8 @@ TEST_F(SearchTest, BoundEndingInHalfACharacterIsRefused)
 
 TEST_F(SearchTest, ReconnectClosesTheList)
 {
+    if (!zest::test::RegistersAreLocalFiles())
+        GTEST_SKIP() << "another password opens only the embedded engine's register";
     Search("TypOsobyFizyczne");
     ASSERT_TRUE(form->Subjects().IsOpen());
     form->OpenRegister(reg->path(), "SYSDBA", "other password", "");

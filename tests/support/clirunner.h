@@ -1,6 +1,7 @@
 #pragma once
 // zestawienia-cli run as a child process, its standard output and error captured byte
-// for byte; a register file of a test's own that the tool can open; golden output files.
+// for byte (clirunner_posix.cpp, clirunner_windows.cpp); a register of a test's own that
+// the tool can open; golden output files.
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,9 @@ public:
 private:
     std::string path_;
 };
+
+// How two files differ, for a failure message: the unified diff on POSIX systems.
+std::string DescribeDifference(const std::string& expectedPath, const std::string& receivedPath);
 
 // Compares with tests/golden/run/<name>.txt byte for byte. On a difference writes
 // <name>.received next to it and returns the unified diff; ZEST_GOLDEN_UPDATE=1

@@ -16,19 +16,27 @@ public:
     {
         if (const char* old = std::getenv(name))
             old_ = old;
-        setenv(name, value.c_str(), 1);
+        Set(name, value.c_str());
     }
-    ~ScopedEnv()
-    {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
+    ~ScopedEnv() { Set(name_, old_ ? old_->c_str() : nullptr); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
+    // Sets the variable, or removes it for null.
+    static void Set(const char* name, const char* value)
+    {
+#if defined(_WIN32)
+        // An empty value removes the variable on Windows: a set empty value stays unset.
+        _putenv_s(name, value ? value : "");
+#else
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+#endif
+    }
+
     const char* name_;
     std::optional<std::string> old_;
 };

@@ -5,10 +5,18 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "registerplace.h"
+
 namespace fs = std::filesystem;
 
 namespace zest::test
 {
+
+const char* RegisterPassword()
+{
+    static const std::string password = RegisterAccess().password;
+    return password.c_str();
+}
 
 std::string TestTempDir()
 {
@@ -40,16 +48,18 @@ std::string UniqueTempPath(std::string_view stem, std::string_view extension)
 }
 
 TestRegister::TestRegister(std::string_view stem, const reg::RegisterOptions& options)
-    : path_(UniqueTempPath(stem))
+    : path_(NewRegisterName(stem))
 {
-    reg::CreateRegister(maker_, path_, options);
+    reg::RegisterOptions access = options;
+    access.user = RegisterAccess().user;
+    access.password = RegisterAccess().password;
+    reg::CreateRegister(maker_, path_, access);
 }
 
 TestRegister::~TestRegister()
 {
     maker_.Close();
-    std::error_code ec;
-    fs::remove(path_, ec);
+    RemoveRegister(path_);
 }
 
 void TestRegister::Exec(std::string_view sql)
@@ -67,7 +77,8 @@ std::unique_ptr<fb::Database> TestRegister::Connect() const
 {
     auto db = std::make_unique<fb::Database>();
     db->DatabaseName = path_;
-    db->SetParamsText("user_name=SYSDBA\r\nlc_ctype=WIN1250\r\npassword=x\r\nsql_role_name=");
+    db->SetParamsText("user_name=" + RegisterAccess().user
+        + "\r\nlc_ctype=WIN1250\r\npassword=" + RegisterAccess().password + "\r\nsql_role_name=");
     db->Open();
     return db;
 }

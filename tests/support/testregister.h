@@ -17,6 +17,10 @@
 namespace zest::test
 {
 
+// The password of the register's user (SYSDBA), for a test that connects as the window
+// does: anything for the embedded engine, the server's where the registers live there.
+const char* RegisterPassword();
+
 // The directory for test databases and scratch files.
 std::string TestTempDir();
 // A path under TestTempDir() that no other test (or test process) uses; nothing exists there.

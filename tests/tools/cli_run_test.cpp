@@ -252,6 +252,7 @@ TEST(CliRun, OutputFileHoldsTheBytesOfStandardOutput)
     EXPECT_EQ(DirectoryNames(dir.path()), std::vector<std::string> { "out.txt" });
 }
 
+#if !defined(_WIN32) // a named pipe in the file system is POSIX's
 // A named pipe (or a device) is written in place; the output's rename-into-place would
 // replace the node itself.
 TEST(CliRun, OutputToAPipeIsWrittenInPlace)
@@ -272,6 +273,7 @@ TEST(CliRun, OutputToAPipeIsWrittenInPlace)
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
     EXPECT_EQ(DirectoryNames(dir.path()), std::vector<std::string> { "pipe" });
 }
+#endif
 
 TEST(CliRun, SubjectNotInTheListIsAUsageError)
 {
@@ -305,9 +307,12 @@ TEST(CliRun, Utf8IsTheSameTextConverted)
     const CliResult utf = RunCli({ "--database", reg.path(), "--encoding", "utf-8" });
     ASSERT_EQ(cp.exitCode, 0) << cp.err;
     ASSERT_EQ(utf.exitCode, 0) << utf.err;
-    QStringDecoder dec("windows-1250");
-    const QByteArray expected = QString(dec.decode(QByteArray::fromStdString(cp.out))).toUtf8();
-    EXPECT_EQ(utf.out, expected.toStdString());
+    // Qt without ICU (the Windows build's) has no Windows-1250 decoder: the letters below
+    // still count.
+    if (QStringDecoder dec("windows-1250"); dec.isValid()) {
+        const QByteArray expected = QString(dec.decode(QByteArray::fromStdString(cp.out))).toUtf8();
+        EXPECT_EQ(utf.out, expected.toStdString());
+    }
     // The letters that differ: "Żak", "Obręb", "działki", and the form feeds kept.
     for (const char* text : { "\xC5\xBB"
                               "ak Zofia",

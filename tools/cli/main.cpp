@@ -4,18 +4,12 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QPrinter>
-#include <QScopeGuard>
 #include <QString>
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <iostream>
 #include <optional>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 #include "cliargs.h"
@@ -23,8 +17,12 @@
 #include "database/database.h"
 #include "disclosures/optionstext.h"
 #include "disclosurescommand.h"
+#include "interruptcleanup.h"
 #include "preview/printstatements.h"
+#include "printplatform.h"
+#include "programargs.h"
 #include "richedit/oleriche.h"
+#include "standardstreams.h"
 #include "statement/atomicfile.h"
 #include "statement/classmarks.h"
 #include "statement/codepage.h"
@@ -33,6 +31,7 @@
 #include "statement/librarystate.h"
 #include "statement/session.h"
 #include "statement/statementfile.h"
+#include "statement/systemfile.h"
 #include "statement/tempfile.h"
 #include "statement/wirecrypt.h"
 #include "statementjob.h"
@@ -65,61 +64,11 @@ void PrintError(const std::exception& error)
     std::fprintf(stderr, "zestawienia-cli: %s\n", ToUtf8(ErrorText(error)).c_str());
 }
 
-// Files that must not outlive a run ended by a termination signal: the statement file
-// and the new files of the outputs. The handler removes them and ends the tool with the
-// status 128 + signal number.
-class InterruptCleanup
+using cli::InterruptCleanup;
+
+[[noreturn]] void FailSystem(const std::string& what, const std::string& path, const std::error_code& error)
 {
-public:
-    explicit InterruptCleanup(const std::string& path)
-    {
-        for (int i = 0; i < Slots; ++i)
-            if (!used_[i] && path.size() < sizeof paths_[i]) {
-                std::memcpy(paths_[i], path.c_str(), path.size() + 1);
-                used_[i] = 1;
-                slot_ = i;
-                return;
-            }
-    }
-    ~InterruptCleanup()
-    {
-        if (slot_ >= 0)
-            used_[slot_] = 0;
-    }
-    InterruptCleanup(const InterruptCleanup&) = delete;
-    InterruptCleanup& operator=(const InterruptCleanup&) = delete;
-
-    static void Install()
-    {
-        for (int sig : { SIGINT, SIGTERM, SIGHUP, SIGQUIT }) {
-            struct sigaction sa {
-            };
-            sa.sa_handler = Handler;
-            sigemptyset(&sa.sa_mask);
-            ::sigaction(sig, &sa, nullptr);
-        }
-    }
-
-private:
-    static void Handler(int sig)
-    {
-        for (int i = 0; i < Slots; ++i)
-            if (used_[i])
-                ::unlink(paths_[i]);
-        // Ends here, as a shell reports a death by signal. The database client's own
-        // handlers for SIGINT and SIGTERM never stay in place (database/signalkeeper.h).
-        ::_exit(128 + sig);
-    }
-
-    static constexpr int Slots = 4;
-    static inline char paths_[Slots][4096] {};
-    static inline volatile std::sig_atomic_t used_[Slots] {};
-    int slot_ = -1;
-};
-
-[[noreturn]] void FailErrno(const std::string& what, const std::string& path, int err)
-{
-    throw FileError(what + " " + PathText(path) + ": " + SystemText(err));
+    throw FileError(what + " " + PathText(path) + ": " + sys::ErrorText(error));
 }
 
 // An output file of the run (statement/atomicfile.h) whose unfinished new file the
@@ -149,21 +98,17 @@ private:
 // a single-byte code, so the file converts piece by piece.
 template <typename Write> void CopyStatement(const std::string& from, cli::Encoding encoding, Write write)
 {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        FailErrno("Cannot open file", from, errno);
-    const auto closeIn = qScopeGuard([in] { ::close(in); });
+    sys::File in;
+    if (const std::error_code error = sys::OpenToRead(from, in))
+        FailSystem("Cannot open file", from, error);
     std::vector<char> chunk(1 << 16);
     for (;;) {
-        const ssize_t n = ::read(in, chunk.data(), chunk.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            FailErrno("Cannot read file", from, errno);
-        }
+        std::size_t n = 0;
+        if (const std::error_code error = in.Read(chunk.data(), chunk.size(), n))
+            FailSystem("Cannot read file", from, error);
         if (n == 0)
             break;
-        const std::string_view bytes(chunk.data(), static_cast<std::size_t>(n));
+        const std::string_view bytes(chunk.data(), n);
         if (encoding == cli::Encoding::Utf8)
             write(std::string_view(ToUtf8(bytes)));
         else
@@ -171,31 +116,11 @@ template <typename Write> void CopyStatement(const std::string& from, cli::Encod
     }
 }
 
-// Hands standard output over whole: the bytes on the disk when it is a file, and the
-// reader given the end of the output. The descriptor then points at /dev/null, so that
-// no file the tool opens later takes its number.
-void CloseStandardOutput()
-{
-    if (::fsync(STDOUT_FILENO) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP)
-        FailErrno("Cannot write to", "standard output", errno);
-    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (null < 0)
-        FailErrno("Cannot open file", "/dev/null", errno);
-    ::dup2(null, STDOUT_FILENO);
-    ::close(null);
-}
-
 void WriteToStandardOutput(std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            FailErrno("Cannot write to", "standard output", errno);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
+    std::size_t written = 0;
+    if (const std::error_code error = sys::File::StandardOutput().Write(bytes, written))
+        FailSystem("Cannot write to", "standard output", error);
 }
 
 // Prints the statement file as the preview's print button does, into the new file of
@@ -214,11 +139,11 @@ void PrintPdf(const std::string& statementFile, OutputFile& pdf, bool pageNumber
 
     richedit::TOLEEdit rich;
     preview::SetUpStatementControl(rich);
-    rich.LoadFromFile(QString::fromLocal8Bit(statementFile.c_str()));
+    rich.LoadFromFile(QString::fromStdString(statementFile));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setPageLayout(preview::DefaultPdfLayout());
-    printer.setOutputFileName(QString::fromLocal8Bit(printPath.c_str()));
+    printer.setOutputFileName(QString::fromStdString(printPath));
     if (!preview::PrintStatements(rich, printer, pageNumbers))
         throw FileError("Cannot print " + PathText(pdf.file().path()) + ": the margins leave no room for the text");
 
@@ -415,7 +340,7 @@ int Run(const cli::Options& o)
             whole(*outFile, 0);
         } else {
             CopyStatement(temp.path(), o.encoding, WriteToStandardOutput);
-            CloseStandardOutput();
+            cli::CloseStandardOutput();
             delivered(0);
         }
         temp.Remove();
@@ -464,11 +389,9 @@ int DisclosuresMain(const std::vector<std::string>& args)
 
 int main(int argc, char* argv[])
 {
-    // A file-size limit must fail the write (EFBIG, reported) rather than kill the tool
-    // and leave its temporary file behind.
-    std::signal(SIGXFSZ, SIG_IGN);
     InterruptCleanup::Install();
-    std::vector<std::string> args(argv + 1, argv + argc);
+    cli::UseBinaryStandardStreams();
+    const std::vector<std::string> args = tools::ProgramArguments(argc, argv);
     if (!args.empty() && args.front() == "disclosures")
         return DisclosuresMain({ args.begin() + 1, args.end() });
     cli::Options o;
@@ -486,16 +409,13 @@ int main(int argc, char* argv[])
         std::printf("zestawienia-cli %s\nFirebird client library %s\n", Version, fb::ClientVersion().c_str());
         return 0;
     }
-    // Printing needs the widgets of the text control; without a display they run on
-    // Qt's offscreen platform.
+    // Printing needs the widgets of the text control (printplatform.h).
     std::optional<QApplication> app;
     static char programName[] = "zestawienia-cli";
     static char* qtArgv[] = { programName, nullptr };
     static int qtArgc = 1;
     if (!o.pdf.empty()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-            && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+        cli::ChoosePrintPlatform();
         qInstallMessageHandler(QtMessages);
         app.emplace(qtArgc, qtArgv);
     }

@@ -7,6 +7,7 @@
 #include "cliargs.h"
 #include "database/numbertext.h"
 #include "statement/errortext.h"
+#include "statement/fspath.h"
 #include "statement/statementfile.h"
 
 namespace zest::cli
@@ -40,7 +41,7 @@ std::vector<std::int32_t> ReadSubjectIdsFile(const std::string& path)
 {
     if (path == "-")
         return ReadSubjectIds(std::cin, "standard input");
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(FsPath(path), std::ios::binary);
     if (!in) {
         const int err = errno;
         throw FileError("Cannot open file " + PathText(path) + ": " + SystemText(err));

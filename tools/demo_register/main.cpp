@@ -14,6 +14,8 @@
 #include "database/numbertext.h"
 #include "database/scopeexit.h"
 #include "demoregister.h"
+#include "programargs.h"
+#include "statement/fspath.h"
 #include "version.h"
 
 namespace
@@ -39,7 +41,7 @@ struct Arguments {
 };
 
 // Throws std::invalid_argument with the message for the user.
-Arguments Parse(int argc, char** argv)
+Arguments Parse(const std::vector<std::string>& arguments)
 {
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList { "h", "help" });
@@ -50,7 +52,7 @@ Arguments Parse(int argc, char** argv)
     const QCommandLineOption user("user", {}, "NAME");
     const QCommandLineOption password("password", {}, "TEXT");
     parser.addOptions({ help, version, subjects, seed, force, user, password });
-    if (const auto refusal = zest::tools::Parse(parser, std::vector<std::string>(argv + 1, argv + argc), true)) {
+    if (const auto refusal = zest::tools::Parse(parser, arguments, true)) {
         if (refusal->kind == zest::tools::Refusal::NeedsValue)
             throw std::invalid_argument(refusal->option + " needs a value");
         if (refusal->kind == zest::tools::Refusal::TakesNoValue)
@@ -109,7 +111,7 @@ int main(int argc, char** argv)
     zest::fb::UseUtf8FileNames();
     Arguments args;
     try {
-        args = Parse(argc, argv);
+        args = Parse(zest::tools::ProgramArguments(argc, argv));
     } catch (const std::invalid_argument& e) {
         std::fprintf(stderr, "zestawienia-demo-register: %s\n%s", e.what(), Usage);
         return 2;
@@ -126,13 +128,13 @@ int main(int argc, char** argv)
     const bool local = !IsServerPath(args.path);
     if (local) {
         std::error_code ec;
-        if (std::filesystem::exists(args.path, ec)) {
+        if (std::filesystem::exists(zest::FsPath(args.path), ec)) {
             if (!args.force) {
                 std::fprintf(stderr, "zestawienia-demo-register: %s already exists; use --force to replace it\n",
                     args.path.c_str());
                 return 1;
             }
-            if (!std::filesystem::remove(args.path, ec)) {
+            if (!std::filesystem::remove(zest::FsPath(args.path), ec)) {
                 std::fprintf(stderr, "zestawienia-demo-register: cannot remove %s: %s\n", args.path.c_str(),
                     ec.message().c_str());
                 return 1;
@@ -170,7 +172,7 @@ int main(int argc, char** argv)
         // A register left half filled is of no use; the database is detached by now.
         if (local && created) {
             std::error_code ec;
-            std::filesystem::remove(args.path, ec);
+            std::filesystem::remove(zest::FsPath(args.path), ec);
         }
         return 1;
     }

@@ -1,0 +1,11 @@
+#include "programargs.h"
+
+namespace zest::tools
+{
+
+std::vector<std::string> ProgramArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+} // namespace zest::tools

@@ -1,0 +1,8 @@
+#include "printplatform.h"
+
+namespace zest::cli
+{
+
+void ChoosePrintPlatform() { }
+
+} // namespace zest::cli
