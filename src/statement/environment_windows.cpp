@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "widetext_windows.h"
+
 namespace zest
 {
 
@@ -16,14 +18,7 @@ std::optional<std::string> EnvironmentValue(const char* name)
     std::wstring value(size, L'\0');
     const DWORD n = ::GetEnvironmentVariableW(wideName.c_str(), value.data(), size);
     value.resize(n);
-    if (value.empty())
-        return std::string();
-    const int bytes
-        = ::WideCharToMultiByte(CP_UTF8, 0, value.data(), static_cast<int>(value.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(bytes), '\0');
-    ::WideCharToMultiByte(
-        CP_UTF8, 0, value.data(), static_cast<int>(value.size()), utf8.data(), bytes, nullptr, nullptr);
-    return utf8;
+    return sys::Utf8FromWide(value);
 }
 
 } // namespace zest

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "codepage.h"
+#include "widetext_windows.h"
 
 namespace zest::sys
 {
@@ -29,26 +30,6 @@ std::error_code LastError() noexcept
     return { static_cast<int>(::GetLastError()), std::system_category() };
 }
 
-std::wstring Wide(const std::string& utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
-    return w;
-}
-
-std::string Utf8(const wchar_t* text, std::size_t size)
-{
-    if (size == 0)
-        return {};
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(size), s.data(), n, nullptr, nullptr);
-    return s;
-}
-
 // Shared for reading and writing, so that a printer may open a new output file by name
 // while it is open here; shared for deleting, so that it can be renamed or removed.
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -57,7 +38,7 @@ std::error_code Open(const std::string& path, DWORD access, DWORD disposition, F
 {
     SECURITY_ATTRIBUTES notInherited { sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE };
     const HANDLE h = ::CreateFileW(
-        Wide(path).c_str(), access, ShareAll, &notInherited, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        WideFromUtf8(path).c_str(), access, ShareAll, &notInherited, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return LastError();
     file = FileAccess::Own(h);
@@ -140,8 +121,8 @@ File File::StandardOutput() noexcept
 Kind KindOf(const std::string& path) noexcept
 {
     // Opened for no access at all, which a device and a file in use both allow.
-    const HANDLE h
-        = ::CreateFileW(Wide(path).c_str(), 0, ShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE h = ::CreateFileW(
+        WideFromUtf8(path).c_str(), 0, ShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return Kind::Missing;
     BY_HANDLE_FILE_INFORMATION info {};
@@ -199,7 +180,8 @@ std::string LinkTarget(const std::string& path)
 std::error_code MoveOver(const std::string& from, const std::string& to) noexcept
 {
     try {
-        if (::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (::MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(),
+                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return {};
         return LastError();
     } catch (const std::bad_alloc&) {
@@ -210,7 +192,7 @@ std::error_code MoveOver(const std::string& from, const std::string& to) noexcep
 std::error_code Remove(const std::string& path) noexcept
 {
     try {
-        if (::DeleteFileW(Wide(path).c_str()))
+        if (::DeleteFileW(WideFromUtf8(path).c_str()))
             return {};
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
@@ -227,7 +209,7 @@ std::string TemporaryFolder()
     const DWORD n = ::GetTempPathW(MAX_PATH + 2, buffer);
     if (n == 0 || n > MAX_PATH + 1)
         return {};
-    return Utf8(buffer, n);
+    return Utf8FromWide({ buffer, n });
 }
 
 std::string ErrorText(const std::error_code& error)
@@ -238,7 +220,7 @@ std::string ErrorText(const std::error_code& error)
     const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
             | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
         nullptr, static_cast<DWORD>(error.value()), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string utf8 = n ? Utf8(text, n) : "error " + std::to_string(error.value());
+    std::string utf8 = n ? Utf8FromWide({ text, n }) : "error " + std::to_string(error.value());
     if (text)
         ::LocalFree(text);
     while (!utf8.empty() && (utf8.back() == ' ' || utf8.back() == '\r' || utf8.back() == '\n' || utf8.back() == '.'))

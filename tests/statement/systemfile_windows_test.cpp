@@ -12,6 +12,7 @@
 #include "statement/atomicfile.h"
 #include "statement/statementfile.h"
 #include "statement/tempfile.h"
+#include "statement/widetext_windows.h"
 
 namespace zest
 {
@@ -25,14 +26,6 @@ using test::ScratchDir;
 // "zażółć.txt" in UTF-8, as the program keeps file names.
 const std::string PolishName = "za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87.txt";
 
-std::wstring Wide(const std::string& utf8)
-{
-    std::wstring w(utf8.size() + 1, L'\0');
-    w.resize(static_cast<std::size_t>(
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, w.data(), static_cast<int>(w.size())) - 1));
-    return w;
-}
-
 TEST(WindowsFiles, APolishNameIsMadeReplacedAndWrittenAsItIs)
 {
     ScratchDir dir;
@@ -43,7 +36,7 @@ TEST(WindowsFiles, APolishNameIsMadeReplacedAndWrittenAsItIs)
         file.Commit();
     }
     // The wide-character name the system keeps is the one given.
-    EXPECT_NE(::GetFileAttributesW(Wide(out).c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(::GetFileAttributesW(sys::WideFromUtf8(out).c_str()), INVALID_FILE_ATTRIBUTES);
     {
         AtomicFile file(out);
         file.Write("drugi");

@@ -8,22 +8,13 @@
 #include <thread>
 
 #include "registerplace.h"
+#include "statement/widetext_windows.h"
 
 namespace zest::test
 {
 
 namespace
 {
-
-std::wstring Wide(const std::string& utf8)
-{
-    if (utf8.empty())
-        return {};
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), w.data(), n);
-    return w;
-}
 
 // One argument quoted so that CommandLineToArgvW gives it back unchanged.
 void AppendQuoted(std::wstring& line, const std::wstring& arg)
@@ -63,7 +54,7 @@ std::wstring EnvironmentBlock(const std::map<std::string, std::string>& set)
         const std::wstring name = entry.substr(0, eq);
         bool replaced = false;
         for (const auto& [n, v] : set)
-            replaced = replaced || _wcsicmp(Wide(n).c_str(), name.c_str()) == 0;
+            replaced = replaced || _wcsicmp(sys::WideFromUtf8(n).c_str(), name.c_str()) == 0;
         if (!replaced) {
             block += entry;
             block += L'\0';
@@ -71,7 +62,7 @@ std::wstring EnvironmentBlock(const std::map<std::string, std::string>& set)
     }
     ::FreeEnvironmentStringsW(strings);
     for (const auto& [name, value] : set) {
-        block += Wide(name) + L"=" + Wide(value);
+        block += sys::WideFromUtf8(name) + L"=" + sys::WideFromUtf8(value);
         block += L'\0';
     }
     block += L'\0';
@@ -113,10 +104,10 @@ struct Pipe {
 CliResult RunCli(const std::vector<std::string>& args, const CliEnv& env)
 {
     std::wstring line;
-    AppendQuoted(line, Wide(ZEST_CLI_PATH));
+    AppendQuoted(line, sys::WideFromUtf8(ZEST_CLI_PATH));
     for (const std::string& a : args) {
         line += L' ';
-        AppendQuoted(line, Wide(a));
+        AppendQuoted(line, sys::WideFromUtf8(a));
     }
     // The registers are on the server, which wants a login: the one they were made with,
     // unless the test gives its own.
