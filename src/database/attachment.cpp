@@ -52,6 +52,12 @@ bool IsWireCryptValue(std::string_view value)
     return value == "Required" || value == "Enabled" || value == "Disabled";
 }
 
+// The client's own wire compression setting, as firebird.conf spells it.
+bool IsWireCompressionValue(std::string_view value)
+{
+    return value == "true" || value == "false";
+}
+
 } // namespace
 
 bool Database::IsRemote(const std::string& databaseName)
@@ -140,6 +146,7 @@ void Database::Open()
     dpb += static_cast<char>(isc_dpb_version1);
     std::uint32_t cachePages = 0;
     std::string wireCrypt;
+    std::string wireCompression;
     for (const std::string& p : Params) {
         const std::size_t eq = p.find('=');
         if (eq == std::string::npos)
@@ -165,6 +172,10 @@ void Database::Open()
             if (!IsWireCryptValue(value))
                 throw UsageError("wire_crypt: not Required, Enabled or Disabled: " + std::string(value));
             wireCrypt = value;
+        } else if (name == "wire_compression") {
+            if (!IsWireCompressionValue(value))
+                throw UsageError("wire_compression: not true or false: " + std::string(value));
+            wireCompression = value;
         } else
             throw UsageError("unknown connection parameter: " + name);
     }
@@ -195,6 +206,12 @@ void Database::Open()
     }
     if (!wireCrypt.empty())
         config += "WireCrypt=" + wireCrypt + "\n";
+    // A server's connection is compressed unless the parameter says otherwise (the server
+    // follows the client); the embedded engine has no wire.
+    if (IsRemote(DatabaseName)) {
+        const bool compress = wireCompression.empty() ? WireCompressionByDefault : wireCompression == "true";
+        config += std::string("WireCompression=") + (compress ? "true" : "false") + "\n";
+    }
     if (!config.empty())
         AppendDpbText(dpb, isc_dpb_config, config, "configuration");
     dpb += static_cast<char>(isc_dpb_sql_dialect);

@@ -66,7 +66,9 @@ public:
     // attachment understands are user_name, lc_ctype, password, sql_role_name,
     // num_buffers (the pages of the page cache, when this attachment opens the file) and
     // wire_crypt (Required, Enabled or Disabled: the client's WireCrypt for this
-    // connection; absent, the client's own setting).
+    // connection; absent, the client's own setting) and wire_compression (true or false:
+    // the client's WireCompression for a connection to a server; absent,
+    // WireCompressionByDefault; the embedded engine has no wire and ignores it).
     std::vector<std::string> Params;
 
     // The user name, password and role of the attachment, beside Params (which then must
@@ -101,6 +103,11 @@ public:
     // The name goes to a server ("host:path", "host/port:path"), not to the embedded engine.
     static bool IsRemote(const std::string& databaseName);
     static constexpr std::uint32_t LocalCacheMaxPages = 32768;
+    // Whether a connection to a server asks for wire compression (zlib) when its
+    // parameters do not say: chosen by zestawienia-bench (README, "Against a server
+    // across a network"). The server follows the client's request; a client that cannot
+    // load zlib does not ask, and the wire stays plain.
+    static constexpr bool WireCompressionByDefault = true;
 
     // Runs one statement outside any cursor (DDL, inserts) in its own transaction
     // and commits it. For tools that build a register, never for the statement window.
