@@ -419,8 +419,7 @@ int main(int argc, char* argv[])
                 if (mode == "server") {
                     f.net.push_back(MeasureNet(t, n, o.rttMs, o.reps, out, o.mbit, o.compression));
                     if (n == o.subjects.front() && o.compareCompression) {
-                        f.netOther.push_back(
-                            MeasureNet(t, n, o.rttMs, o.reps, out, o.mbit, !f.net.back().compressed));
+                        f.netOther.push_back(MeasureNet(t, n, o.rttMs, o.reps, out, o.mbit, !f.net.back().compressed));
                         f.compression = MeasureCompression(t, n, o.reps, temp);
                     }
                     if (n == o.subjects.front() && o.clerks > 0)

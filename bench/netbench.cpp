@@ -88,8 +88,8 @@ double TimedFloor(fb::Transaction& tr)
 NetResult MeasureNet(const RunTarget& server, int subjects, double rttMs, int reps,
     const std::filesystem::path& statementFile, double mbit, std::optional<bool> compression)
 {
-    net::TcpForwarder link(
-        3050, std::chrono::microseconds(std::llround(rttMs * 1000)), static_cast<std::uint64_t>(std::llround(mbit * 1e6)));
+    net::TcpForwarder link(3050, std::chrono::microseconds(std::llround(rttMs * 1000)),
+        static_cast<std::uint64_t>(std::llround(mbit * 1e6)));
     // "host:path" becomes "host/port:path" through the link.
     const std::string path = server.database.substr(server.database.find(':') + 1);
     StatementSession session;

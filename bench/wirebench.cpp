@@ -129,8 +129,8 @@ ClerksResult MeasureClerks(const RunTarget& server, int subjects, int clerks, co
     r.oneWall = Since(start);
     const std::string reference = Bytes(oneFile);
     r.rowsOfOne = oneEnded ? disclosures::DisclosureRegister(oneRegister.string()).Read().size() : 0;
-    std::printf("  %d subjects, one clerk alone: %.3f s, %zu rows of disclosures%s\n", subjects, r.oneWall,
-        r.rowsOfOne, oneEnded ? "" : ", FAILED");
+    std::printf("  %d subjects, one clerk alone: %.3f s, %zu rows of disclosures%s\n", subjects, r.oneWall, r.rowsOfOne,
+        oneEnded ? "" : ", FAILED");
     std::fflush(stdout);
 
     const fs::path shared = dir / "clerks.sqlite";

@@ -17,8 +17,8 @@ std::optional<bool> WireCompressionSetting(const char* value)
     const std::string_view text(value);
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     const auto is = [&](std::string_view word) {
-        return std::equal(text.begin(), text.end(), word.begin(), word.end(),
-            [&](char a, char b) { return lower(a) == lower(b); });
+        return std::equal(
+            text.begin(), text.end(), word.begin(), word.end(), [&](char a, char b) { return lower(a) == lower(b); });
     };
     if (is("on"))
         return true;

@@ -234,8 +234,8 @@ void TcpForwarder::Loop()
             Clock::time_point due = now + half_;
             if (bitsPerSecond_ != 0) {
                 // Onto the line once it is free; off it 8n/B later; there R/2 after that.
-                const auto passing = std::chrono::nanoseconds(static_cast<std::int64_t>(
-                    static_cast<double>(n) * 8e9 / static_cast<double>(bitsPerSecond_)));
+                const auto passing = std::chrono::nanoseconds(
+                    static_cast<std::int64_t>(static_cast<double>(n) * 8e9 / static_cast<double>(bitsPerSecond_)));
                 lineFree[side] = std::max(lineFree[side], now) + passing;
                 due = lineFree[side] + half_;
             }

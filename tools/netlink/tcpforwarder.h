@@ -23,8 +23,7 @@ class TcpForwarder
 {
 public:
     // bitsPerSecond 0: no limit of width.
-    explicit TcpForwarder(
-        int targetPort, std::chrono::microseconds roundTrip = {}, std::uint64_t bitsPerSecond = 0);
+    explicit TcpForwarder(int targetPort, std::chrono::microseconds roundTrip = {}, std::uint64_t bitsPerSecond = 0);
     ~TcpForwarder();
     TcpForwarder(const TcpForwarder&) = delete;
     TcpForwarder& operator=(const TcpForwarder&) = delete;
