@@ -73,9 +73,23 @@ void StatusCheck::On(Database& db, const ISC_STATUS* status)
     if (!Failed(status))
         return;
     DatabaseError e = MakeError(status);
-    if (e.isConnectionLost())
-        db.lost_ = true;
+    db.NoteFailure(e);
     throw e;
+}
+
+void Database::NoteFailure(DatabaseError& e) noexcept
+{
+    // A compressed wire cut in the middle of a packet reports a request out of step
+    // ("request synchronization error"), not the network: a ping of the attachment tells
+    // a lost connection, whose error then stands for the call's.
+    if (!e.isConnectionLost() && e.hasCode(isc_req_sync) && Connected()) {
+        Status ping {};
+        if (fb_ping(ping, attachment_.ptr()) != 0)
+            if (DatabaseError pinged = MakeError(ping); pinged.isConnectionLost())
+                e = std::move(pinged);
+    }
+    if (e.isConnectionLost())
+        lost_ = true;
 }
 
 Database::Database() = default;

@@ -130,6 +130,10 @@ private:
     friend class Query;
     friend struct StatusCheck;
     void EndChildren() noexcept; // frees the statements, rolls back the transactions
+    // Marks the attachment lost when the failure `e` of one of its calls says so (a
+    // failure that may hide a lost connection is first checked with a ping, and `e` then
+    // becomes the ping's error).
+    void NoteFailure(DatabaseError& e) noexcept;
 
     detail::AttachmentHandle attachment_;
     bool lost_ = false;
