@@ -220,11 +220,13 @@ void Database::Open()
     }
     if (!wireCrypt.empty())
         config += "WireCrypt=" + wireCrypt + "\n";
-    // A server's connection is compressed unless the parameter says otherwise (the server
-    // follows the client); the embedded engine has no wire.
+    // The server follows the client's request; the embedded engine has no wire. Without
+    // the parameter and the default off, the client's own setting holds.
     if (IsRemote(DatabaseName)) {
-        const bool compress = wireCompression.empty() ? WireCompressionByDefault : wireCompression == "true";
-        config += std::string("WireCompression=") + (compress ? "true" : "false") + "\n";
+        if (!wireCompression.empty())
+            config += "WireCompression=" + wireCompression + "\n";
+        else if (WireCompressionByDefault)
+            config += "WireCompression=true\n";
     }
     if (!config.empty())
         AppendDpbText(dpb, isc_dpb_config, config, "configuration");

@@ -68,7 +68,8 @@ public:
     // wire_crypt (Required, Enabled or Disabled: the client's WireCrypt for this
     // connection; absent, the client's own setting) and wire_compression (true or false:
     // the client's WireCompression for a connection to a server; absent,
-    // WireCompressionByDefault; the embedded engine has no wire and ignores it).
+    // WireCompressionByDefault, when that is off the client's own setting; the embedded
+    // engine has no wire and ignores it).
     std::vector<std::string> Params;
 
     // The user name, password and role of the attachment, beside Params (which then must
@@ -104,10 +105,12 @@ public:
     static bool IsRemote(const std::string& databaseName);
     static constexpr std::uint32_t LocalCacheMaxPages = 32768;
     // Whether a connection to a server asks for wire compression (zlib) when its
-    // parameters do not say: chosen by zestawienia-bench (README, "Against a server
-    // across a network"). The server follows the client's request; a client that cannot
-    // load zlib does not ask, and the wire stays plain.
-    static constexpr bool WireCompressionByDefault = true;
+    // parameters do not say. Off: zestawienia-bench --compare-compression found the run
+    // straight to the loopback server about 1.2× slower with it (the CPU of compressing,
+    // on both ends), while a narrow link gains (README, "Against a server across a
+    // network"). The server follows the client's request; a client that cannot load zlib
+    // does not ask, and the wire stays plain.
+    static constexpr bool WireCompressionByDefault = false;
 
     // Runs one statement outside any cursor (DDL, inserts) in its own transaction
     // and commits it. For tools that build a register, never for the statement window.

@@ -2,7 +2,8 @@
 // ZESTAWIENIA_WIRE_COMPRESSION: whether the connection to a server is compressed, for the
 // plug-in and the tool alike (the tool's --wire-compression wins over it). "on" asks the
 // server for a compressed wire (zlib on both sides; the server follows the client), "off"
-// for a plain one; unset, the library's default (fb::Database::WireCompressionByDefault).
+// for a plain one; unset, the library's default (fb::Database::WireCompressionByDefault:
+// off, the client's own setting).
 // A connection to a register file of the embedded engine has no wire and ignores it.
 
 #include <optional>

@@ -55,8 +55,9 @@ Writes the holdings statements of a register's subjects, as the statement window
                          per batch (default 1000); 0 reads subject after subject, with
                          a statement per block, address and marriage list (slow on a
                          network; the same bytes)
-  --wire-compression W   on or off: compress the connection to a server (default: on,
-                         or $ZESTAWIENIA_WIRE_COMPRESSION); no effect on a register file
+  --wire-compression W   on or off: compress the connection to a server (default:
+                         $ZESTAWIENIA_WIRE_COMPRESSION, else off); on pays over a narrow
+                         link (a VPN), costs CPU on a fast one; no effect on a register file
   --help                 this text
   --version              the tool's version and that of the database client library
 
