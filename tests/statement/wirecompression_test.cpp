@@ -58,7 +58,7 @@ std::string Compressed(const std::string& database, const std::string& password,
     return q.Next() ? q.AsString("c") : "no row";
 }
 
-TEST(SessionWire, TheLoopbackServerCompressesUnlessTheSettingTurnsItOff)
+TEST(SessionWire, TheLoopbackServerCompressesAsTheClientAsks)
 {
     const char* host = std::getenv("ZEST_FB_SERVER_HOST");
     if (!host || !*host)
