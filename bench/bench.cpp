@@ -22,6 +22,8 @@
 #include "netbench.h"
 #include "previewbench.h"
 #include "runbench.h"
+#include "statement/wirecompression.h"
+#include "wirebench.h"
 
 namespace fs = std::filesystem;
 using namespace zest::bench;
@@ -37,17 +39,28 @@ struct Options {
     bool server = false;
     double rttMs = 1;
     std::string keep; // directory that keeps the registers between processes
+    double mbit = 0; // the link's width in each direction; 0: none
+    std::optional<bool> compression; // --wire-compression; none: the environment's, else the default
+    bool compareCompression = false;
+    int clerks = 0;
     bool help = false;
 };
 
 const char* const Usage = "usage: zestawienia-bench [--subjects N[,N...]] [--text-mb M] [--pages P] [--server]\n"
-                          "                         [--rtt-ms R] [--reps R] [--keep DIR]\n"
+                          "                         [--rtt-ms R] [--mbit M] [--wire-compression on|off]\n"
+                          "                         [--compare-compression] [--clerks N] [--reps R] [--keep DIR]\n"
                           "  --subjects  demo register sizes; the first is the commune (default 20000)\n"
                           "  --text-mb   size of the statement file loaded into the preview (default 100)\n"
                           "  --pages     pages of statements printed to PDF (default 1000)\n"
                           "  --server    also through the loopback server on 127.0.0.1:3050, directly and\n"
                           "              through a link that adds a round-trip time\n"
                           "  --rtt-ms    the link's round-trip time in ms (default 1; 0: the link without delay)\n"
+                          "  --mbit      the link's width in Mbit/s, each direction (default 0: no limit)\n"
+                          "  --wire-compression  on or off for every connection to the server (default: the\n"
+                          "              library's, or ZESTAWIENIA_WIRE_COMPRESSION)\n"
+                          "  --compare-compression  with --server: the run straight to the server with\n"
+                          "              compression off and on in turn, and over the link with the other setting\n"
+                          "  --clerks    with --server: N runs at once against the server, each its own process\n"
                           "  --reps      repetitions of every timing; medians are printed (default 3)\n"
                           "  --keep      keep the registers in DIR and reuse them on the next run\n";
 
@@ -87,6 +100,17 @@ Options Parse(int argc, char* argv[])
             o.rttMs = std::stod(value());
         else if (a == "--keep")
             o.keep = value();
+        else if (a == "--mbit")
+            o.mbit = std::stod(value());
+        else if (a == "--wire-compression") {
+            const std::string v = value();
+            if (v != "on" && v != "off")
+                throw std::invalid_argument("--wire-compression takes on or off");
+            o.compression = v == "on";
+        } else if (a == "--compare-compression")
+            o.compareCompression = true;
+        else if (a == "--clerks")
+            o.clerks = std::stoi(value());
         else if (a == "--help" || a == "-h") {
             o.help = true;
             return o;
@@ -100,6 +124,10 @@ Options Parse(int argc, char* argv[])
             throw std::invalid_argument("--subjects: at least 10");
     if (!(o.rttMs >= 0 && o.rttMs <= 10'000))
         throw std::invalid_argument("--rtt-ms takes 0 to 10000");
+    if (!(o.mbit >= 0 && o.mbit <= 100'000))
+        throw std::invalid_argument("--mbit takes 0 to 100000");
+    if (o.clerks < 0 || o.clerks > 64)
+        throw std::invalid_argument("--clerks takes 0 to 64");
     if (o.textMb < 1 || o.pages < 1 || o.reps < 1)
         throw std::invalid_argument("--text-mb, --pages and --reps take a positive number");
     return o;
@@ -124,6 +152,9 @@ void EnsureServerRegister(
 struct Figures {
     std::vector<RunResult> runs;
     std::vector<NetResult> net;
+    std::vector<NetResult> netOther; // the commune over the link with the other compression
+    std::optional<CompressionResult> compression;
+    std::optional<ClerksResult> clerks;
     std::optional<PreviewFigures> text, commune;
     std::optional<PrintFigures> print;
 };
@@ -248,6 +279,50 @@ void PrintKeys(const Options& o, const Figures& f)
             key("net_county_over_commune", county.run.median / n.run.median, "%.2f");
         }
     }
+    if (!f.net.empty()) {
+        const NetResult& n = f.net.front();
+        key("net_mbit", n.mbit, "%g");
+        std::printf("net_bytes_per_run=%llu\n", static_cast<unsigned long long>(n.bytesPerRun));
+        std::printf("net_bytes_from_server_per_run=%llu\n", static_cast<unsigned long long>(n.bytesFromServerPerRun));
+        std::printf("net_floor_bytes=%llu\n", static_cast<unsigned long long>(n.floorBytes));
+        std::printf("net_compression=%s\n", n.compressed ? "on" : "off");
+        if (!f.netOther.empty()) {
+            const NetResult& other = f.netOther.front();
+            const NetResult& on = n.compressed ? n : other;
+            const NetResult& off = n.compressed ? other : n;
+            std::printf("net_other_compression=%s\n", other.compressed ? "on" : "off");
+            key("net_other_run_s", other.run.median);
+            key("net_other_floor_s", other.floor.median);
+            std::printf("net_other_bytes_per_run=%llu\n", static_cast<unsigned long long>(other.bytesPerRun));
+            std::printf("net_other_floor_bytes=%llu\n", static_cast<unsigned long long>(other.floorBytes));
+            if (on.compressed && !off.compressed) {
+                key("net_run_compressed_over_uncompressed", on.run.median / off.run.median);
+                key("net_bytes_compressed_over_uncompressed",
+                    static_cast<double>(on.bytesPerRun) / static_cast<double>(off.bytesPerRun));
+            }
+        }
+    }
+    if (f.compression) {
+        const CompressionResult& c = *f.compression;
+        key("server_uncompressed_run_s", c.off.median);
+        key("server_compressed_run_s", c.on.median);
+        key("server_compressed_over_uncompressed", c.ratio.median);
+        key("server_compressed_over_uncompressed_min", c.ratio.min);
+        key("server_compressed_over_uncompressed_max", c.ratio.max);
+        std::printf("server_wire_compressed=%s\n", c.onReadsCompressed && !c.offReadsCompressed ? "TRUE" : "FALSE");
+        std::printf("compression_identical=%d\n", c.identical ? 1 : 0);
+    }
+    if (f.clerks) {
+        const ClerksResult& c = *f.clerks;
+        std::printf("clerks=%d\n", c.clerks);
+        key("clerks_wall_s", c.wall);
+        key("clerks_one_s", c.oneWall);
+        key("clerks_over_one", c.wall / c.oneWall, "%.2f");
+        std::printf("clerks_identical=%d\n", c.identical ? 1 : 0);
+        std::printf("clerks_disclosures=%zu\n", c.rows);
+        std::printf("clerks_disclosures_expected=%zu\n", static_cast<std::size_t>(c.clerks) * c.rowsOfOne);
+        std::printf("clerks_disclosures_delivered=%zu\n", c.delivered);
+    }
     if (f.commune) {
         key("commune_load_s", f.commune->load.median);
         key("commune_load_over_read", f.commune->loadOverRead.median, "%.2f");
@@ -273,6 +348,9 @@ void PrintKeys(const Options& o, const Figures& f)
 
 int main(int argc, char* argv[])
 {
+    // One clerk of --clerks, started by the benchmark itself.
+    if (argc > 1 && std::string(argv[1]) == "--clerk")
+        return ClerkMain(std::vector<std::string>(argv + 2, argv + argc));
     Options o;
     try {
         o = Parse(argc, argv);
@@ -286,6 +364,9 @@ int main(int argc, char* argv[])
         std::fputs(Usage, stdout);
         return 0;
     }
+    // Every connection to the server, the clerks' processes included, as asked.
+    if (o.compression)
+        ::setenv(zest::WireCompressionVariable, *o.compression ? "on" : "off", 1);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -335,8 +416,15 @@ int main(int argc, char* argv[])
                     made.push_back(t);
                 const fs::path out = temp / ("statements-" + mode + "-" + std::to_string(n) + ".txt");
                 f.runs.push_back(MeasureRun(t, n, o.reps, out));
-                if (mode == "server")
-                    f.net.push_back(MeasureNet(t, n, o.rttMs, o.reps, out));
+                if (mode == "server") {
+                    f.net.push_back(MeasureNet(t, n, o.rttMs, o.reps, out, o.mbit, o.compression));
+                    if (n == o.subjects.front() && o.compareCompression) {
+                        f.netOther.push_back(MeasureNet(t, n, o.rttMs, o.reps, out, o.mbit, !f.net.back().compressed));
+                        f.compression = MeasureCompression(t, n, o.reps, temp);
+                    }
+                    if (n == o.subjects.front() && o.clerks > 0)
+                        f.clerks = MeasureClerks(t, n, o.clerks, temp);
+                }
                 if (mode == "embedded" && n == o.subjects.front())
                     communeFile = out;
                 else

@@ -16,6 +16,7 @@
 #include "statement/subjectlistsql.h"
 #include "statementjob.h"
 #include "tcpforwarder.h"
+#include "wirebench.h"
 
 namespace zest::bench
 {
@@ -84,17 +85,20 @@ double TimedFloor(fb::Transaction& tr)
 
 } // namespace
 
-NetResult MeasureNet(
-    const RunTarget& server, int subjects, double rttMs, int reps, const std::filesystem::path& statementFile)
+NetResult MeasureNet(const RunTarget& server, int subjects, double rttMs, int reps,
+    const std::filesystem::path& statementFile, double mbit, std::optional<bool> compression)
 {
-    net::TcpForwarder link(3050, std::chrono::microseconds(std::llround(rttMs * 1000)));
+    net::TcpForwarder link(3050, std::chrono::microseconds(std::llround(rttMs * 1000)),
+        static_cast<std::uint64_t>(std::llround(mbit * 1e6)));
     // "host:path" becomes "host/port:path" through the link.
     const std::string path = server.database.substr(server.database.find(':') + 1);
     StatementSession session;
     session.SetConnectionParams(
         "127.0.0.1/" + std::to_string(link.port()) + ":" + path, server.access.user, server.access.password, "");
+    session.SetWireCompression(compression);
     session.Connect();
     session.StartTransactionAndLoad();
+    const bool compressed = WireCompressed(session);
     session.Classes.MarkAll();
     ExecutionCount executions;
     session.IBDatabase1.SetObserver(&executions);
@@ -106,16 +110,30 @@ NetResult MeasureNet(
     NetResult r;
     r.subjects = subjects;
     r.rttMs = rttMs;
+    r.mbit = mbit;
+    r.compressed = compressed;
     std::vector<double> runs, floors, ratios;
     for (int i = 0; i < reps; ++i) {
         const std::size_t executed = executions.count;
         std::uint64_t trips = link.roundTrips();
+        std::uint64_t bytes = link.bytesForwarded(), fromServer = link.bytesFromServer();
         const double run = TimedRun(session, statementFile.string());
         r.statements = executions.count - executed;
         r.roundTrips = link.roundTrips() - trips;
+        r.bytesPerRun = link.bytesForwarded() - bytes;
+        r.bytesFromServerPerRun = link.bytesFromServer() - fromServer;
         trips = link.roundTrips();
+        bytes = link.bytesForwarded();
+        fromServer = link.bytesFromServer();
         const double floor = TimedFloor(session.IBTransaction1);
         r.floorRoundTrips = link.roundTrips() - trips;
+        r.floorBytes = link.bytesForwarded() - bytes;
+        r.floorBytesFromServer = link.bytesFromServer() - fromServer;
+        std::printf("  link %.1f ms, %g Mbit/s, compression %s: run %.2f MB through the link (%.2f MB from the "
+                    "server), floor %.2f MB (%.2f MB)\n",
+            rttMs, mbit, compressed ? "on" : "off", static_cast<double>(r.bytesPerRun) / 1e6,
+            static_cast<double>(r.bytesFromServerPerRun) / 1e6, static_cast<double>(r.floorBytes) / 1e6,
+            static_cast<double>(r.floorBytesFromServer) / 1e6);
         std::printf("  link %.1f ms, %d subjects, rep %d: run %.3f s (%zu statements, %llu round trips), floor "
                     "%.3f s (%llu round trips), ratio %.1f\n",
             rttMs, subjects, i + 1, run, r.statements, static_cast<unsigned long long>(r.roundTrips), floor,

@@ -3,7 +3,9 @@
 // reached through our forwarder on 127.0.0.1, against its floor, one pass that reads
 // every row the run reads through the same link, one statement per table.
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "runbench.h"
@@ -24,13 +26,22 @@ struct NetResult {
     // asked half-way to the end of the run.
     double progressMaxGap = 0;
     double cancelLatency = 0;
+    // The link's width (0: none), the bytes through it of one run and of one floor pass
+    // (both directions; from the server alone in `...FromServer`), and whether the
+    // connection reads its wire as compressed (rdb$get_context WIRE_COMPRESSED).
+    double mbit = 0;
+    std::uint64_t bytesPerRun = 0, bytesFromServerPerRun = 0;
+    std::uint64_t floorBytes = 0, floorBytesFromServer = 0;
+    bool compressed = false;
 };
 
 // `server` names the register on the loopback server ("127.0.0.1:path", its access);
 // the runs go through a forwarder to port 3050 that adds `rttMs` to every round trip.
 // `reps` timed runs, each followed by its floor pass; the statements go to
-// `statementFile`.
-NetResult MeasureNet(
-    const RunTarget& server, int subjects, double rttMs, int reps, const std::filesystem::path& statementFile);
+// `statementFile`. With `mbit`, the link is that many Mbit/s wide in each direction;
+// `compression` sets the connection's wire compression (none: the environment's, else
+// the library's default).
+NetResult MeasureNet(const RunTarget& server, int subjects, double rttMs, int reps,
+    const std::filesystem::path& statementFile, double mbit = 0, std::optional<bool> compression = std::nullopt);
 
 } // namespace zest::bench

@@ -52,6 +52,12 @@ bool IsWireCryptValue(std::string_view value)
     return value == "Required" || value == "Enabled" || value == "Disabled";
 }
 
+// The client's own wire compression setting, as firebird.conf spells it.
+bool IsWireCompressionValue(std::string_view value)
+{
+    return value == "true" || value == "false";
+}
+
 } // namespace
 
 bool Database::IsRemote(const std::string& databaseName)
@@ -67,9 +73,23 @@ void StatusCheck::On(Database& db, const ISC_STATUS* status)
     if (!Failed(status))
         return;
     DatabaseError e = MakeError(status);
-    if (e.isConnectionLost())
-        db.lost_ = true;
+    db.NoteFailure(e);
     throw e;
+}
+
+void Database::NoteFailure(DatabaseError& e) noexcept
+{
+    // A compressed wire cut in the middle of a packet reports a request out of step
+    // ("request synchronization error"), not the network: a ping of the attachment tells
+    // a lost connection, whose error then stands for the call's.
+    if (!e.isConnectionLost() && e.hasCode(isc_req_sync) && Connected()) {
+        Status ping {};
+        if (fb_ping(ping, attachment_.ptr()) != 0)
+            if (DatabaseError pinged = MakeError(ping); pinged.isConnectionLost())
+                e = std::move(pinged);
+    }
+    if (e.isConnectionLost())
+        lost_ = true;
 }
 
 Database::Database() = default;
@@ -140,6 +160,7 @@ void Database::Open()
     dpb += static_cast<char>(isc_dpb_version1);
     std::uint32_t cachePages = 0;
     std::string wireCrypt;
+    std::string wireCompression;
     for (const std::string& p : Params) {
         const std::size_t eq = p.find('=');
         if (eq == std::string::npos)
@@ -165,6 +186,10 @@ void Database::Open()
             if (!IsWireCryptValue(value))
                 throw UsageError("wire_crypt: not Required, Enabled or Disabled: " + std::string(value));
             wireCrypt = value;
+        } else if (name == "wire_compression") {
+            if (!IsWireCompressionValue(value))
+                throw UsageError("wire_compression: not true or false: " + std::string(value));
+            wireCompression = value;
         } else
             throw UsageError("unknown connection parameter: " + name);
     }
@@ -195,6 +220,14 @@ void Database::Open()
     }
     if (!wireCrypt.empty())
         config += "WireCrypt=" + wireCrypt + "\n";
+    // The server follows the client's request; the embedded engine has no wire. Without
+    // the parameter and the default off, the client's own setting holds.
+    if (IsRemote(DatabaseName)) {
+        if (!wireCompression.empty())
+            config += "WireCompression=" + wireCompression + "\n";
+        else if (WireCompressionByDefault)
+            config += "WireCompression=true\n";
+    }
     if (!config.empty())
         AppendDpbText(dpb, isc_dpb_config, config, "configuration");
     dpb += static_cast<char>(isc_dpb_sql_dialect);

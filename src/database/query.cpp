@@ -168,8 +168,8 @@ bool Query::Next()
         hasRow_ = false;
         eof_ = true;
         DatabaseError e = MakeError(st);
-        if (e.isConnectionLost() && tr_ && tr_->db_)
-            tr_->db_->lost_ = true;
+        if (tr_ && tr_->db_)
+            tr_->db_->NoteFailure(e);
         Close();
         throw e;
     }

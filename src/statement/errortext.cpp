@@ -23,7 +23,7 @@ std::string ErrorText(const std::exception& error)
 std::string ConnectErrorDetail(const std::exception& error)
 {
     const auto* db = dynamic_cast<const fb::DatabaseError*>(&error);
-    if ((db && (db->isOpenedElsewhere() || db->isWireCryptRefused())) || dynamic_cast<const WireCryptError*>(&error))
+    if ((db && (db->isOpenedElsewhere() || db->isWireCryptRefused())) || dynamic_cast<const WireSettingError*>(&error))
         return ErrorText(error);
     return {};
 }

@@ -5,6 +5,7 @@
 
 #include "codepage.h"
 #include "register/catalogue.h"
+#include "wirecompression.h"
 #include "wirecrypt.h"
 
 namespace zest
@@ -83,6 +84,10 @@ void StatementSession::Connect()
     std::erase_if(IBDatabase1.Params, [](const std::string& p) { return p.starts_with("wire_crypt="); });
     if (wireCrypt)
         IBDatabase1.Params.push_back("wire_crypt=" + *wireCrypt);
+    const std::optional<bool> compression = wireCompression_ ? wireCompression_ : WireCompressionFromEnvironment();
+    std::erase_if(IBDatabase1.Params, [](const std::string& p) { return p.starts_with("wire_compression="); });
+    if (compression)
+        IBDatabase1.Params.push_back(std::string("wire_compression=") + (*compression ? "true" : "false"));
     IBDatabase1.Open();
 }
 

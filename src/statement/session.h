@@ -3,6 +3,7 @@
 // what the start-up loads read through it (precinct names, land-use classes). No widgets:
 // the window and any command-line front end share it.
 
+#include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -58,9 +59,14 @@ public:
     bool HasConnectionParams() const noexcept { return !IBDatabase1.DatabaseName.empty(); }
 
     // Attaches (again, when the connection was lost), with the wire encryption that
-    // ZESTAWIENIA_WIRE_CRYPT asks for (wirecrypt.h); throws WireCryptError for a value it
-    // does not know, zest::fb::DatabaseError when the server refuses.
+    // ZESTAWIENIA_WIRE_CRYPT asks for (wirecrypt.h) and the wire compression of
+    // SetWireCompression, else of ZESTAWIENIA_WIRE_COMPRESSION (wirecompression.h);
+    // throws WireCryptError or WireCompressionError for a value it does not know,
+    // zest::fb::DatabaseError when the server refuses.
     void Connect();
+    // Compression of the wire to a server, as the tool's --wire-compression asks for it;
+    // none: ZESTAWIENIA_WIRE_COMPRESSION, else the library's default.
+    void SetWireCompression(std::optional<bool> on) noexcept { wireCompression_ = on; }
     // Rolls the transaction back and detaches; frees every statement. Never throws.
     void Disconnect() noexcept;
     // Open only while usable: a connection that a statement found lost counts as closed.
@@ -93,6 +99,7 @@ private:
     static std::set<StatementSession*>& Live() noexcept;
 
     fb::Credentials login_;
+    std::optional<bool> wireCompression_;
 };
 
 } // namespace zest

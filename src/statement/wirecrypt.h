@@ -13,11 +13,19 @@ namespace zest
 
 inline constexpr const char* WireCryptVariable = "ZESTAWIENIA_WIRE_CRYPT";
 
-// A value of the variable that is none of the three. The message is Windows-1250 text.
-class WireCryptError : public std::invalid_argument
+// A value of a variable of the wire (this one, ZESTAWIENIA_WIRE_COMPRESSION) that is no
+// setting: nothing is sent. The message is Windows-1250 text.
+class WireSettingError : public std::invalid_argument
 {
 public:
     using std::invalid_argument::invalid_argument;
+};
+
+// A value of this variable that is none of the three.
+class WireCryptError : public WireSettingError
+{
+public:
+    using WireSettingError::WireSettingError;
 };
 
 // "Required", "Enabled" or "Disabled" for a value in any case; none for no value or an

@@ -358,20 +358,23 @@ TEST(LocalCache, FollowsTheFileSizeWithinBounds)
     fs::remove(file);
 }
 
-// The cache size and the wire encryption share the attachment's one configuration entry
-// (of several, the client keeps the last): the cache still applies beside the other line.
+// The cache size and the wire encryption and compression share the attachment's one
+// configuration entry (of several, the client keeps the last): the cache still applies
+// beside the other lines; the embedded engine has no wire to compress.
 TEST_F(ScratchDatabase, CacheSizeAndWireCryptParametersAreCheckedAndTaken)
 {
     Database other;
     other.DatabaseName = path;
-    for (const char* bad : { "num_buffers=many", "wire_crypt=maybe", "wire_crypt=required" }) {
+    for (const char* bad :
+        { "num_buffers=many", "wire_crypt=maybe", "wire_crypt=required", "wire_compression=on", "wire_compression=" }) {
         other.SetParamsText(std::string("user_name=SYSDBA\r\npassword=x\r\n") + bad);
         EXPECT_THROW(other.Open(), UsageError) << bad;
         EXPECT_FALSE(other.Connected());
     }
     // The cache is the first attachment's to ask for.
     db.Close();
-    other.SetParamsText("user_name=SYSDBA\r\npassword=x\r\nnum_buffers=4096\r\nwire_crypt=Required");
+    other.SetParamsText(
+        "user_name=SYSDBA\r\npassword=x\r\nnum_buffers=4096\r\nwire_crypt=Required\r\nwire_compression=true");
     other.Open();
     Transaction tr(other);
     tr.Start();

@@ -265,30 +265,38 @@ std::string PrivatePasswordFile(const ScratchDir& dir, const std::string& passwo
     return path;
 }
 
-// The connection is cut in the middle of a run through the server. The tool must report
-// the lost connection and end with status 1: no crash on the way out (every statement,
-// the one whose fetch failed included, is freed before the client library unloads).
+// The connection is cut in the middle of a run through the server, on a plain wire and on
+// a compressed one (whose cut packet the client first reports as a request out of step).
+// The tool must report the lost connection and end with status 1: no crash on the way out
+// (every statement, the one whose fetch failed included, is freed before the client
+// library unloads).
 TEST(CliFailure, ConnectionLostInTheMiddleOfARun)
 {
     ServerRegister server("cli-lost", 3000);
     if (!server.available())
         GTEST_SKIP() << "ZEST_FB_SERVER_HOST is not set";
-    net::TcpForwarder proxy(3050);
-    ScratchDir tmp, outDir, secrets;
-    std::vector<std::string> args = FullRun(server.Through(proxy.port()), outDir);
-    // The password from a file: a wrong one would fail at once.
-    args.insert(args.end(), { "--user", "SYSDBA", "--password-file", PrivatePasswordFile(secrets, server.password()) });
-    std::thread cutter([&] {
-        // Let the run get going (the statements of a few subjects), then cut.
-        const auto start = std::chrono::steady_clock::now();
-        while (proxy.bytesForwarded() < 200'000 && std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        proxy.Cut();
-    });
-    const CliResult r = RunCli(args, TmpDir(tmp.path()));
-    cutter.join();
-    ExpectNoTrace(r, "zestawienia-cli: Połączenie z bazą zostało przerwane.\n", tmp, outDir);
-    EXPECT_NE(r.err.find("connection"), std::string::npos) << r.err; // the server's text below
+    for (const char* compression : { "off", "on" }) {
+        SCOPED_TRACE(std::string("wire compression ") + compression);
+        net::TcpForwarder proxy(3050);
+        ScratchDir tmp, outDir, secrets;
+        std::vector<std::string> args = FullRun(server.Through(proxy.port()), outDir);
+        // The password from a file: a wrong one would fail at once.
+        args.insert(args.end(),
+            { "--user", "SYSDBA", "--password-file", PrivatePasswordFile(secrets, server.password()),
+                "--wire-compression", compression });
+        std::thread cutter([&] {
+            // Let the run get going (the statements of a few subjects), then cut.
+            const auto start = std::chrono::steady_clock::now();
+            while (proxy.bytesFromServer() < 100'000
+                && std::chrono::steady_clock::now() - start < std::chrono::seconds(20))
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            proxy.Cut();
+        });
+        const CliResult r = RunCli(args, TmpDir(tmp.path()));
+        cutter.join();
+        ExpectNoTrace(r, "zestawienia-cli: Połączenie z bazą zostało przerwane.\n", tmp, outDir);
+        EXPECT_NE(r.err.find("connection"), std::string::npos) << r.err; // the server's text below
+    }
 }
 
 // The tool sends its UTF-8 arguments as they are: a password with Polish letters logs in

@@ -1,6 +1,7 @@
 // The link of the lost-connection tests and the benchmark, against an echo server of
-// its own: the delay it adds (a lower bound only; how close it comes is the benchmark's
-// business), the round trips it counts, and a drop that the next connection survives.
+// its own: the delay it adds and the time its width takes (lower bounds only; how close
+// it comes is the benchmark's business), the round trips and bytes it counts, and a drop
+// that the next connection survives.
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,43 @@ TEST(NetLink, EveryRoundTripTakesTheDelayAndIsCounted)
     ASSERT_EQ(::recv(s, back, 3, MSG_WAITALL), 3);
     EXPECT_EQ(std::string(back, 3), "abc");
     EXPECT_EQ(link.roundTrips(), 11u);
+    ::close(s);
+}
+
+TEST(NetLink, AWidthMakesATransferTakeItsSizeOverTheRateAndBytesAreCountedEachWay)
+{
+    EchoServer echo;
+    constexpr std::size_t size = 250'000;
+    constexpr std::uint64_t bitsPerSecond = 10'000'000; // 0.2 s for the size, each way
+    zest::net::TcpForwarder link(echo.port(), {}, bitsPerSecond);
+    EXPECT_EQ(link.bitsPerSecond(), bitsPerSecond);
+    const int s = Connect(link.port());
+    std::string sent(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        sent[i] = static_cast<char>('a' + i % 23);
+    const auto start = std::chrono::steady_clock::now();
+    // Sent from a thread of its own while the echo is read, so that neither side waits
+    // for the other's buffers.
+    std::thread sender([&] {
+        for (std::size_t at = 0; at < size;) {
+            const ssize_t n = ::send(s, sent.data() + at, size - at, MSG_NOSIGNAL);
+            if (n <= 0)
+                return;
+            at += static_cast<std::size_t>(n);
+        }
+    });
+    std::string back(size, '\0');
+    std::size_t got = 0;
+    for (ssize_t n; got < size && (n = ::recv(s, back.data() + got, size - got, 0)) > 0;)
+        got += static_cast<std::size_t>(n);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    sender.join();
+    ASSERT_EQ(got, size);
+    EXPECT_TRUE(back == sent);
+    EXPECT_GE(elapsed, std::chrono::microseconds(size * 8 * 1'000'000 / bitsPerSecond));
+    EXPECT_EQ(link.bytesToServer(), size);
+    EXPECT_EQ(link.bytesFromServer(), size);
+    EXPECT_EQ(link.bytesForwarded(), 2 * size);
     ::close(s);
 }
 

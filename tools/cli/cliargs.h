@@ -46,6 +46,7 @@ struct Options {
     std::string pdf; // empty: no PDF
     bool pageNumbers = false;
     int readAhead = 1000; // subjects read ahead at a time; 0: a statement per question
+    std::optional<bool> wireCompression; // none: ZESTAWIENIA_WIRE_COMPRESSION, else the default
     bool help = false;
     bool version = false;
 };

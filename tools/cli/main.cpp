@@ -33,6 +33,7 @@
 #include "statement/statementfile.h"
 #include "statement/systemfile.h"
 #include "statement/tempfile.h"
+#include "statement/wirecompression.h"
 #include "statement/wirecrypt.h"
 #include "statementjob.h"
 #include "subjectsfile.h"
@@ -215,6 +216,8 @@ int Run(const cli::Options& o)
     const fb::Credentials login = ResolveCredentials(o, cli::ProcessEnvironment(), std::cerr);
     CheckCredentials(login);
     WireCryptFromEnvironment();
+    if (!o.wireCompression)
+        WireCompressionFromEnvironment();
     const std::string database = ToCp1250(o.database, "--database");
     std::optional<std::vector<std::int32_t>> listed;
     if (!o.subjectsFile.empty())
@@ -232,6 +235,7 @@ int Run(const cli::Options& o)
 
     StatementSession session;
     session.SetConnectionParams(database, login.user, login.password, login.role, StatementSession::LoginText::Utf8);
+    session.SetWireCompression(o.wireCompression);
     session.Connect();
     session.StartTransactionAndLoad();
     ApplyMarks(session.Classes, o);
@@ -428,7 +432,7 @@ int main(int argc, char* argv[])
     } catch (const CredentialsError& e) {
         PrintError(e);
         return 2;
-    } catch (const WireCryptError& e) {
+    } catch (const WireSettingError& e) {
         PrintError(e);
         return 2;
     } catch (const std::exception& e) {

@@ -64,6 +64,7 @@ struct Chunk {
 struct Link {
     int sock[2] = { -1, -1 };
     std::deque<Chunk> pending[2]; // read from sock[i], for sock[i ^ 1]
+    std::size_t pendingBytes[2] = { 0, 0 };
     bool ended[2] = { false, false }; // sock[i] has delivered its end of stream
     int lastSender = -1;
     bool closing = false;
@@ -78,11 +79,16 @@ struct Link {
     }
 };
 
+// The bytes of a side that may wait in the forwarder before it reads no more of that side
+// (with a width only: without one, everything is read at once, as before).
+constexpr std::size_t MaxWaiting = 1 << 20;
+
 } // namespace
 
-TcpForwarder::TcpForwarder(int targetPort, std::chrono::microseconds roundTrip)
+TcpForwarder::TcpForwarder(int targetPort, std::chrono::microseconds roundTrip, std::uint64_t bitsPerSecond)
     : targetPort_(targetPort)
     , half_(roundTrip / 2)
+    , bitsPerSecond_(bitsPerSecond)
 {
     listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listen_ < 0)
@@ -137,6 +143,8 @@ void TcpForwarder::Loop()
     // Which socket each polled entry after the first two stands for.
     std::vector<std::pair<std::size_t, int>> polled;
     bool running = true;
+    // When each direction's line is free again (side 0: towards the server), with a width.
+    Clock::time_point lineFree[2] = { Clock::now(), Clock::now() };
     while (running) {
         // Wait for input, or until the earliest pending chunk is due.
         std::optional<Clock::time_point> due;
@@ -148,7 +156,7 @@ void TcpForwarder::Loop()
         polled.clear();
         for (std::size_t i = 0; i < links.size(); ++i)
             for (int side = 0; side < 2; ++side)
-                if (!links[i].ended[side]) {
+                if (!links[i].ended[side] && (bitsPerSecond_ == 0 || links[i].pendingBytes[side] <= MaxWaiting)) {
                     fds.push_back({ links[i].sock[side], POLLIN, 0 });
                     polled.emplace_back(i, side);
                 }
@@ -223,8 +231,18 @@ void TcpForwarder::Loop()
             if (side == 0 && l.lastSender != 0)
                 ++roundTrips_;
             l.lastSender = side;
-            l.pending[side].push_back({ now + half_, std::vector<char>(buffer.data(), buffer.data() + n) });
+            Clock::time_point due = now + half_;
+            if (bitsPerSecond_ != 0) {
+                // Onto the line once it is free; off it 8n/B later; there R/2 after that.
+                const auto passing = std::chrono::nanoseconds(
+                    static_cast<std::int64_t>(static_cast<double>(n) * 8e9 / static_cast<double>(bitsPerSecond_)));
+                lineFree[side] = std::max(lineFree[side], now) + passing;
+                due = lineFree[side] + half_;
+            }
+            l.pending[side].push_back({ due, std::vector<char>(buffer.data(), buffer.data() + n) });
+            l.pendingBytes[side] += static_cast<std::size_t>(n);
             bytes_ += static_cast<std::uint64_t>(n);
+            (side == 0 ? bytesToServer_ : bytesFromServer_) += static_cast<std::uint64_t>(n);
         }
         // Deliver what is due; the end of either stream closes both connections.
         const Clock::time_point deliver = Clock::now();
@@ -236,6 +254,7 @@ void TcpForwarder::Loop()
                         l.closing = true;
                         break;
                     }
+                    l.pendingBytes[side] -= c.bytes.size();
                     l.pending[side].pop_front();
                 }
         for (auto it = links.begin(); it != links.end();)
