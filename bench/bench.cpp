@@ -196,6 +196,13 @@ void PrintKeys(const Options& o, const Figures& f)
         std::printf("distinct_prepared=%zu\n", r->distinct);
         std::printf("max_prepares_per_text=%d\n", r->mostOfOne);
         std::printf("executions_per_run=%zu\n", r->executions);
+        key("floor_s", r->floor.median);
+        key("run_over_floor", r->overFloor.median, "%.2f");
+        key("run_inturn_s", r->inTurn);
+        key("run_reading_s", r->detail.spent.Reading);
+        key("run_formatting_s", r->detail.spent.Formatting);
+        key("run_writing_s", r->detail.spent.Writing);
+        key("run_waiting_s", r->detail.spent.Waiting);
         key("commune_file_mb", static_cast<double>(r->fileBytes) / (1 << 20), "%.1f");
         key("disclosure_record_s", r->record.median);
         key("disclosure_overhead", r->recordShare.median, "%.4f");
@@ -210,6 +217,8 @@ void PrintKeys(const Options& o, const Figures& f)
             key("county_run_s", large->run.median);
             key("county_bare_s", large->bare.median);
             key("county_run_over_bare", large->ratio.median);
+            key("county_floor_s", large->floor.median);
+            key("county_run_over_floor", large->overFloor.median, "%.2f");
             std::printf("county_max_prepares_per_text=%d\n", large->mostOfOne);
         }
         if (small && large)
@@ -240,6 +249,16 @@ void PrintKeys(const Options& o, const Figures& f)
         std::printf("net_floor_roundtrips=%llu\n", static_cast<unsigned long long>(n.floorRoundTrips));
         key("net_progress_max_gap_s", n.progressMaxGap, "%.3f");
         key("net_cancel_s", n.cancelLatency, "%.3f");
+        key("net_run_inturn_s", n.inTurn);
+        std::printf("net_inturn_roundtrips=%llu\n", static_cast<unsigned long long>(n.inTurnRoundTrips));
+        std::printf("net_list_roundtrips=%llu\n", static_cast<unsigned long long>(n.listRoundTrips));
+        std::printf("net_readahead_prepares=%d\n", n.detail.prepares);
+        for (std::size_t k = 0; k < zest::BatchReads::KindCount; ++k)
+            std::printf("net_statements_%s=%ld\n", zest::BatchReads::KindNames[k], n.detail.byKind[k]);
+        key("net_reading_s", n.detail.spent.Reading);
+        key("net_formatting_s", n.detail.spent.Formatting);
+        key("net_writing_s", n.detail.spent.Writing);
+        key("net_waiting_s", n.detail.spent.Waiting);
         if (f.net.size() > 1) {
             const NetResult& county = f.net.back();
             key("net_county_run_s", county.run.median);

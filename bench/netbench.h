@@ -24,7 +24,17 @@ struct NetResult {
     // asked half-way to the end of the run.
     double progressMaxGap = 0;
     double cancelLatency = 0;
+    // Where the time of the last timed run went, and one more run reading and writing
+    // in turn (no reader thread); round trips of walking the three lists alone.
+    RunDetail detail, inTurnDetail;
+    double inTurn = 0;
+    std::uint64_t inTurnRoundTrips = 0;
+    std::uint64_t listRoundTrips = 0;
 };
+
+// One pass that reads every row a run over every subject reads, one statement per table
+// (the three lists, holdings, marriages, group members, addresses). Returns seconds.
+double TimedFloor(fb::Transaction& tr);
 
 // `server` names the register on the loopback server ("127.0.0.1:path", its access);
 // the runs go through a forwarder to port 3050 that adds `rttMs` to every round trip.
