@@ -13,10 +13,10 @@
 #include <unistd.h>
 
 #include "cli/statementjob.h"
-#include "netbench.h"
 #include "demoregister.h"
 #include "disclosures/optionstext.h"
 #include "disclosures/register.h"
+#include "netbench.h"
 #include "statement/linebuffer.h"
 #include "statement/session.h"
 #include "statement/statementfile.h"

@@ -112,7 +112,10 @@ public:
     void Load(std::span<const std::unique_ptr<SubjectRow>> rows, const RunOptions& options, const Tick& tick,
         BatchRows& into);
     // Rows for Load whose misses go to `fallback` and count here.
-    std::unique_ptr<BatchRows> NewRows(RegisterReads& fallback) { return std::make_unique<BatchRows>(fallback, misses_); }
+    std::unique_ptr<BatchRows> NewRows(RegisterReads& fallback)
+    {
+        return std::make_unique<BatchRows>(fallback, misses_);
+    }
 
     // The answers of the latest Load without rows of the caller's.
     HoldingsRows& Holdings(std::int32_t subjectId) override { return own_.Holdings(subjectId); }

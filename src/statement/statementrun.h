@@ -128,7 +128,6 @@ private:
     bool overlap_ = true;
     std::unique_ptr<BatchReads> readAhead_;
     Times times_;
-
 };
 
 // The name of a subject row for lists and summaries: "surname first-name" of a person,

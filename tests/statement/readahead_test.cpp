@@ -6,11 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
-#include <stdexcept>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "statementjob.h"
 
 #include "cliargs.h"
-#include "querycursor.h"
 #include "database/scopeexit.h"
+#include "querycursor.h"
 #include "statement/runsnapshot.h"
 #include "statement/spouseslots.h"
 #include "statement/subjectlistsql.h"
