@@ -35,19 +35,22 @@ struct Options {
     int pages = 1000;
     int reps = 3;
     bool server = false;
+    bool netOnly = false; // with --server: only the runs over the link
     double rttMs = 1;
     std::string keep; // directory that keeps the registers between processes
     bool help = false;
 };
 
 const char* const Usage = "usage: zestawienia-bench [--subjects N[,N...]] [--text-mb M] [--pages P] [--server]\n"
-                          "                         [--rtt-ms R] [--reps R] [--keep DIR]\n"
+                          "                         [--rtt-ms R] [--net-only] [--reps R] [--keep DIR]\n"
                           "  --subjects  demo register sizes; the first is the commune (default 20000)\n"
                           "  --text-mb   size of the statement file loaded into the preview (default 100)\n"
                           "  --pages     pages of statements printed to PDF (default 1000)\n"
                           "  --server    also through the loopback server on 127.0.0.1:3050, directly and\n"
                           "              through a link that adds a round-trip time\n"
                           "  --rtt-ms    the link's round-trip time in ms (default 1; 0: the link without delay)\n"
+                          "  --net-only  with --server: only the runs over the link (no embedded or direct\n"
+                          "              runs, no preview, no print)\n"
                           "  --reps      repetitions of every timing; medians are printed (default 3)\n"
                           "  --keep      keep the registers in DIR and reuse them on the next run\n";
 
@@ -83,6 +86,8 @@ Options Parse(int argc, char* argv[])
             o.reps = std::stoi(value());
         else if (a == "--server")
             o.server = true;
+        else if (a == "--net-only")
+            o.netOnly = o.server = true;
         else if (a == "--rtt-ms")
             o.rttMs = std::stod(value());
         else if (a == "--keep")
@@ -323,7 +328,9 @@ int main(int argc, char* argv[])
     try {
         std::printf("statement run: every person, institution and group, all classes marked, threshold 0\n");
         std::fflush(stdout);
-        std::vector<std::string> modes { "embedded" };
+        std::vector<std::string> modes;
+        if (!o.netOnly)
+            modes.push_back("embedded");
         if (o.server) {
             if (ServerReachable())
                 modes.push_back("server");
@@ -353,7 +360,8 @@ int main(int argc, char* argv[])
                 if (o.keep.empty())
                     made.push_back(t);
                 const fs::path out = temp / ("statements-" + mode + "-" + std::to_string(n) + ".txt");
-                f.runs.push_back(MeasureRun(t, n, o.reps, out));
+                if (!o.netOnly)
+                    f.runs.push_back(MeasureRun(t, n, o.reps, out));
                 if (mode == "server")
                     f.net.push_back(MeasureNet(t, n, o.rttMs, o.reps, out));
                 if (mode == "embedded" && n == o.subjects.front())
@@ -366,24 +374,26 @@ int main(int argc, char* argv[])
                 }
             }
 
-        std::printf("preview of the commune run's file\n");
-        std::fflush(stdout);
-        f.commune = MeasurePreview(communeFile, o.reps, false);
-        fs::remove(communeFile);
+        if (!o.netOnly) {
+            std::printf("preview of the commune run's file\n");
+            std::fflush(stdout);
+            f.commune = MeasurePreview(communeFile, o.reps, false);
+            fs::remove(communeFile);
 
-        std::printf("preview of %d MB of statements\n", o.textMb);
-        std::fflush(stdout);
-        const fs::path textFile = temp / "statements.txt";
-        {
-            const std::string text = StatementTextOfSize(static_cast<std::size_t>(o.textMb) << 20, EndMarker);
-            std::ofstream(textFile, std::ios::binary) << text;
+            std::printf("preview of %d MB of statements\n", o.textMb);
+            std::fflush(stdout);
+            const fs::path textFile = temp / "statements.txt";
+            {
+                const std::string text = StatementTextOfSize(static_cast<std::size_t>(o.textMb) << 20, EndMarker);
+                std::ofstream(textFile, std::ios::binary) << text;
+            }
+            f.text = MeasurePreview(textFile, o.reps, true);
+            fs::remove(textFile);
+
+            std::printf("print of %d pages to PDF\n", o.pages);
+            std::fflush(stdout);
+            f.print = MeasurePrint(o.pages, o.reps, temp);
         }
-        f.text = MeasurePreview(textFile, o.reps, true);
-        fs::remove(textFile);
-
-        std::printf("print of %d pages to PDF\n", o.pages);
-        std::fflush(stdout);
-        f.print = MeasurePrint(o.pages, o.reps, temp);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zestawienia-bench: %s\n", e.what());
         status = 1;

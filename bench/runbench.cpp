@@ -297,7 +297,7 @@ RunResult MeasureRun(const RunTarget& t, int subjects, int reps, const fs::path&
     fs::remove(registerFile);
     const disclosures::DisclosureRegister record(registerFile.string());
     std::vector<double> records, shares, waits;
-    std::vector<double> runs, bares, ratios, floors, overFloors;
+    std::vector<double> runs, bares, ratios, floors, overFloors, inTurns;
     for (int i = 0; i < reps; ++i) {
         if (i < 3) {
             double recordSeconds = 0, waitSeconds = 0;
@@ -306,28 +306,37 @@ RunResult MeasureRun(const RunTarget& t, int subjects, int reps, const fs::path&
             shares.push_back(recordSeconds / (recorded - recordSeconds));
             waits.push_back(waitSeconds);
         }
+        // The same run reading and writing in turn, before or after it by turns, for
+        // where the time goes and what reading while writing gains.
+        auto inTurn = [&] {
+            r.inTurnDetail = RunDetail();
+            r.inTurnDetail.overlap = false;
+            inTurns.push_back(TimedRun(session, out, nullptr, nullptr, nullptr, &r.inTurnDetail));
+        };
+        if (i % 2 == 1)
+            inTurn();
         r.detail = RunDetail();
         const double run = TimedRun(session, out, nullptr, nullptr, nullptr, &r.detail);
+        if (i % 2 == 0)
+            inTurn();
         std::size_t bytes = 0;
         const double bare = TimedReplay(session.IBTransaction1, trace, bytes);
         const double floor = TimedFloor(session.IBTransaction1);
         floors.push_back(floor);
         overFloors.push_back(run / floor);
-        std::printf("  %s %d rep %d: run %.3f s, bare %.3f s, ratio %.3f; one-pass floor %.3f s, run ÷ floor %.2f\n",
-            t.label.c_str(), subjects, i + 1, run, bare, run / bare, floor, run / floor);
+        std::printf("  %s %d rep %d: run %.3f s (in turn %.3f s), bare %.3f s, ratio %.3f; one-pass floor %.3f s, "
+                    "run ÷ floor %.2f\n",
+            t.label.c_str(), subjects, i + 1, run, inTurns.back(), bare, run / bare, floor, run / floor);
         std::fflush(stdout);
         runs.push_back(run);
         bares.push_back(bare);
         ratios.push_back(run / bare);
     }
-    // Once more reading and writing in turn, for where the time goes.
-    r.inTurnDetail.overlap = false;
-    r.inTurn = TimedRun(session, out, nullptr, nullptr, nullptr, &r.inTurnDetail);
+    r.inTurn = Summarise(inTurns).median;
     for (const RunDetail* d : { &r.detail, &r.inTurnDetail })
         std::printf("  %s %d, %s: reading %.3f s, formatting %.3f s, writing %.3f s, waiting for a batch %.3f s\n",
             t.label.c_str(), subjects, d->overlap ? "overlapped" : "in turn", d->spent.Reading, d->spent.Formatting,
             d->spent.Writing, d->spent.Waiting);
-    std::printf("  %s %d: in turn %.3f s\n", t.label.c_str(), subjects, r.inTurn);
     session.Disconnect();
     r.floor = Summarise(floors);
     r.overFloor = Summarise(overFloors);

@@ -55,8 +55,8 @@ struct RunResult {
     Stats recordShare; // that time ÷ the run's own time
     Stats wait; // seconds of recording it again while another process's output is paused
     Stats floor, overFloor; // the one-pass floor after each timed run, and run ÷ floor
-    RunDetail detail, inTurnDetail; // the last timed run, and one more in turn
-    double inTurn = 0; // seconds of that run
+    RunDetail detail, inTurnDetail; // the last timed run, and the last one in turn
+    double inTurn = 0; // median seconds of the runs in turn, one beside each timed run
 };
 
 // Creates the demo register unless `marker` names a kept register of that size.

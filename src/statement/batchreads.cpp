@@ -17,8 +17,12 @@ namespace
 {
 
 // The list sizes in which each statement is prepared; a list is padded to the next size
-// with its last id repeated, which adds no row.
-constexpr std::array<std::size_t, 5> ListSizes { 1, 4, 16, 48, BatchReads::MaxListIds };
+// with its last id repeated, which adds no row. The server compares every row it reads
+// with the whole list, so the statements that give many rows per id (holdings, group
+// members) take shorter lists than those that give a row or two.
+using ListSizes = std::array<std::size_t, 5>;
+constexpr ListSizes ManyRowSizes { 1, 4, 16, 48, BatchReads::MaxListIds };
+constexpr ListSizes FewRowSizes { 1, 4, 16, 64, BatchReads::MaxFewRowListIds };
 
 constexpr std::size_t RowsPerTick = 256;
 
@@ -118,12 +122,18 @@ void BatchRows::Clear()
     rangeRows_ = RangeRows();
 }
 
+const std::array<std::size_t, 5>& BatchReads::Sizes(Kind kind) noexcept
+{
+    return kind == HoldingsKind || kind == GroupMembersKind ? ManyRowSizes : FewRowSizes;
+}
+
 fb::Query& BatchReads::Statement(Kind kind, std::size_t count)
 {
-    const auto size = std::lower_bound(ListSizes.begin(), ListSizes.end(), count);
-    if (count == 0 || size == ListSizes.end())
-        throw std::invalid_argument("An id list holds 1 to " + std::to_string(MaxListIds) + " ids");
-    std::unique_ptr<fb::Query>& q = statements_[kind][static_cast<std::size_t>(size - ListSizes.begin())];
+    const ListSizes& sizes = Sizes(kind);
+    const auto size = std::lower_bound(sizes.begin(), sizes.end(), count);
+    if (count == 0 || size == sizes.end())
+        throw std::invalid_argument("An id list holds 1 to " + std::to_string(sizes.back()) + " ids");
+    std::unique_ptr<fb::Query>& q = statements_[kind][static_cast<std::size_t>(size - sizes.begin())];
     if (!q) {
         const std::string sql = WithIdList(Sql(kind), *size);
         // A register whose indexes are keyed otherwise refuses a plan; the rows are the
@@ -137,12 +147,14 @@ fb::Query& BatchReads::Statement(Kind kind, std::size_t count)
 void BatchReads::ForEachRow(
     Kind kind, const std::vector<std::int32_t>& ids, const std::function<void(const fb::Query&)>& row)
 {
-    for (std::size_t from = 0; from < ids.size(); from += MaxListIds) {
-        const std::size_t n = std::min(MaxListIds, ids.size() - from);
+    const ListSizes& sizes = Sizes(kind);
+    const std::size_t most = sizes.back();
+    for (std::size_t from = 0; from < ids.size(); from += most) {
+        const std::size_t n = std::min(most, ids.size() - from);
         fb::Query& q = Statement(kind, n);
         q.Close();
         // A list that stands twice in the text takes the ids twice, in the same places.
-        const std::size_t size = *std::lower_bound(ListSizes.begin(), ListSizes.end(), n);
+        const std::size_t size = *std::lower_bound(sizes.begin(), sizes.end(), n);
         for (std::size_t i = 0; i < q.ParamCount(); ++i)
             q.SetParam(i, ids[from + std::min(i % size, n - 1)]);
         q.Open();
