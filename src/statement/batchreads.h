@@ -148,11 +148,8 @@ public:
     static const std::array<const char*, KindCount> KindNames;
     const std::array<long, KindCount>& ExecutionsByKind() const noexcept { return executionsByKind_; }
 
-    // The most ids that one statement takes; longer lists are read in several. The
-    // holdings and the group members (many rows per id) take 128, the other statements
-    // (a row or two per id) 256.
-    static constexpr std::size_t MaxListIds = 128;
-    static constexpr std::size_t MaxFewRowListIds = 256;
+    // The most ids that one statement takes; longer lists are read in several.
+    static constexpr std::size_t MaxListIds = 256;
 
 private:
     enum Kind : std::size_t {
@@ -167,7 +164,6 @@ private:
         AddressKind,
     };
     static constexpr std::size_t SizeCount = 5;
-    static const std::array<std::size_t, SizeCount>& Sizes(Kind kind) noexcept;
 
     // Runs the statement of the kind over `ids` (deduplicated, any length) and calls
     // `row` for every row.
