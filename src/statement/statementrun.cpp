@@ -435,6 +435,9 @@ void StatementRun::Run(SubjectCursor& list, const RunOptions& options, Statement
             step();
         }
         writer_->UseReads(nullptr);
+        // After the last batch the run is whole: no wait, and no cancel, follows.
+        if (slot->last)
+            break;
         {
             const std::lock_guard lock(m);
             ready.pop_front();
