@@ -37,6 +37,7 @@ struct Options {
     int pages = 1000;
     int reps = 3;
     bool server = false;
+    bool netOnly = false; // with --server: only the runs over the link
     double rttMs = 1;
     std::string keep; // directory that keeps the registers between processes
     double mbit = 0; // the link's width in each direction; 0: none
@@ -46,23 +47,26 @@ struct Options {
     bool help = false;
 };
 
-const char* const Usage = "usage: zestawienia-bench [--subjects N[,N...]] [--text-mb M] [--pages P] [--server]\n"
-                          "                         [--rtt-ms R] [--mbit M] [--wire-compression on|off]\n"
-                          "                         [--compare-compression] [--clerks N] [--reps R] [--keep DIR]\n"
-                          "  --subjects  demo register sizes; the first is the commune (default 20000)\n"
-                          "  --text-mb   size of the statement file loaded into the preview (default 100)\n"
-                          "  --pages     pages of statements printed to PDF (default 1000)\n"
-                          "  --server    also through the loopback server on 127.0.0.1:3050, directly and\n"
-                          "              through a link that adds a round-trip time\n"
-                          "  --rtt-ms    the link's round-trip time in ms (default 1; 0: the link without delay)\n"
-                          "  --mbit      the link's width in Mbit/s, each direction (default 0: no limit)\n"
-                          "  --wire-compression  on or off for every connection to the server (default: the\n"
-                          "              library's, or ZESTAWIENIA_WIRE_COMPRESSION)\n"
-                          "  --compare-compression  with --server: the run straight to the server with\n"
-                          "              compression off and on in turn, and over the link with the other setting\n"
-                          "  --clerks    with --server: N runs at once against the server, each its own process\n"
-                          "  --reps      repetitions of every timing; medians are printed (default 3)\n"
-                          "  --keep      keep the registers in DIR and reuse them on the next run\n";
+const char* const Usage
+    = "usage: zestawienia-bench [--subjects N[,N...]] [--text-mb M] [--pages P] [--server]\n"
+      "                         [--rtt-ms R] [--mbit M] [--wire-compression on|off]\n"
+      "                         [--compare-compression] [--clerks N] [--net-only] [--reps R] [--keep DIR]\n"
+      "  --subjects  demo register sizes; the first is the commune (default 20000)\n"
+      "  --text-mb   size of the statement file loaded into the preview (default 100)\n"
+      "  --pages     pages of statements printed to PDF (default 1000)\n"
+      "  --server    also through the loopback server on 127.0.0.1:3050, directly and\n"
+      "              through a link that adds a round-trip time\n"
+      "  --rtt-ms    the link's round-trip time in ms (default 1; 0: the link without delay)\n"
+      "  --mbit      the link's width in Mbit/s, each direction (default 0: no limit)\n"
+      "  --wire-compression  on or off for every connection to the server (default: the\n"
+      "              library's, or ZESTAWIENIA_WIRE_COMPRESSION)\n"
+      "  --compare-compression  with --server: the run straight to the server with\n"
+      "              compression off and on in turn, and over the link with the other setting\n"
+      "  --clerks    with --server: N runs at once against the server, each its own process\n"
+      "  --net-only  with --server: only the runs over the link (no embedded or direct\n"
+      "              runs, no preview, no print)\n"
+      "  --reps      repetitions of every timing; medians are printed (default 3)\n"
+      "  --keep      keep the registers in DIR and reuse them on the next run\n";
 
 // Where the server keeps the registers it may open.
 const char* const ServerDataDir = "/var/lib/firebird/3.0/data";
@@ -96,6 +100,8 @@ Options Parse(int argc, char* argv[])
             o.reps = std::stoi(value());
         else if (a == "--server")
             o.server = true;
+        else if (a == "--net-only")
+            o.netOnly = o.server = true;
         else if (a == "--rtt-ms")
             o.rttMs = std::stod(value());
         else if (a == "--keep")
@@ -227,6 +233,13 @@ void PrintKeys(const Options& o, const Figures& f)
         std::printf("distinct_prepared=%zu\n", r->distinct);
         std::printf("max_prepares_per_text=%d\n", r->mostOfOne);
         std::printf("executions_per_run=%zu\n", r->executions);
+        key("floor_s", r->floor.median);
+        key("run_over_floor", r->overFloor.median, "%.2f");
+        key("run_inturn_s", r->inTurn);
+        key("run_reading_s", r->detail.spent.Reading);
+        key("run_formatting_s", r->detail.spent.Formatting);
+        key("run_writing_s", r->detail.spent.Writing);
+        key("run_waiting_s", r->detail.spent.Waiting);
         key("commune_file_mb", static_cast<double>(r->fileBytes) / (1 << 20), "%.1f");
         key("disclosure_record_s", r->record.median);
         key("disclosure_overhead", r->recordShare.median, "%.4f");
@@ -241,6 +254,8 @@ void PrintKeys(const Options& o, const Figures& f)
             key("county_run_s", large->run.median);
             key("county_bare_s", large->bare.median);
             key("county_run_over_bare", large->ratio.median);
+            key("county_floor_s", large->floor.median);
+            key("county_run_over_floor", large->overFloor.median, "%.2f");
             std::printf("county_max_prepares_per_text=%d\n", large->mostOfOne);
         }
         if (small && large)
@@ -271,6 +286,16 @@ void PrintKeys(const Options& o, const Figures& f)
         std::printf("net_floor_roundtrips=%llu\n", static_cast<unsigned long long>(n.floorRoundTrips));
         key("net_progress_max_gap_s", n.progressMaxGap, "%.3f");
         key("net_cancel_s", n.cancelLatency, "%.3f");
+        key("net_run_inturn_s", n.inTurn);
+        std::printf("net_inturn_roundtrips=%llu\n", static_cast<unsigned long long>(n.inTurnRoundTrips));
+        std::printf("net_list_roundtrips=%llu\n", static_cast<unsigned long long>(n.listRoundTrips));
+        std::printf("net_readahead_prepares=%d\n", n.detail.prepares);
+        for (std::size_t k = 0; k < zest::BatchReads::KindCount; ++k)
+            std::printf("net_statements_%s=%ld\n", zest::BatchReads::KindNames[k], n.detail.byKind[k]);
+        key("net_reading_s", n.detail.spent.Reading);
+        key("net_formatting_s", n.detail.spent.Formatting);
+        key("net_writing_s", n.detail.spent.Writing);
+        key("net_waiting_s", n.detail.spent.Waiting);
         if (f.net.size() > 1) {
             const NetResult& county = f.net.back();
             key("net_county_run_s", county.run.median);
@@ -385,7 +410,9 @@ int main(int argc, char* argv[])
     try {
         std::printf("statement run: every person, institution and group, all classes marked, threshold 0\n");
         std::fflush(stdout);
-        std::vector<std::string> modes { "embedded" };
+        std::vector<std::string> modes;
+        if (!o.netOnly)
+            modes.push_back("embedded");
         if (o.server) {
             if (ServerReachable())
                 modes.push_back("server");
@@ -415,7 +442,8 @@ int main(int argc, char* argv[])
                 if (o.keep.empty())
                     made.push_back(t);
                 const fs::path out = temp / ("statements-" + mode + "-" + std::to_string(n) + ".txt");
-                f.runs.push_back(MeasureRun(t, n, o.reps, out));
+                if (!o.netOnly)
+                    f.runs.push_back(MeasureRun(t, n, o.reps, out));
                 if (mode == "server") {
                     f.net.push_back(MeasureNet(t, n, o.rttMs, o.reps, out, o.mbit, o.compression));
                     if (n == o.subjects.front() && o.compareCompression) {
@@ -435,24 +463,26 @@ int main(int argc, char* argv[])
                 }
             }
 
-        std::printf("preview of the commune run's file\n");
-        std::fflush(stdout);
-        f.commune = MeasurePreview(communeFile, o.reps, false);
-        fs::remove(communeFile);
+        if (!o.netOnly) {
+            std::printf("preview of the commune run's file\n");
+            std::fflush(stdout);
+            f.commune = MeasurePreview(communeFile, o.reps, false);
+            fs::remove(communeFile);
 
-        std::printf("preview of %d MB of statements\n", o.textMb);
-        std::fflush(stdout);
-        const fs::path textFile = temp / "statements.txt";
-        {
-            const std::string text = StatementTextOfSize(static_cast<std::size_t>(o.textMb) << 20, EndMarker);
-            std::ofstream(textFile, std::ios::binary) << text;
+            std::printf("preview of %d MB of statements\n", o.textMb);
+            std::fflush(stdout);
+            const fs::path textFile = temp / "statements.txt";
+            {
+                const std::string text = StatementTextOfSize(static_cast<std::size_t>(o.textMb) << 20, EndMarker);
+                std::ofstream(textFile, std::ios::binary) << text;
+            }
+            f.text = MeasurePreview(textFile, o.reps, true);
+            fs::remove(textFile);
+
+            std::printf("print of %d pages to PDF\n", o.pages);
+            std::fflush(stdout);
+            f.print = MeasurePrint(o.pages, o.reps, temp);
         }
-        f.text = MeasurePreview(textFile, o.reps, true);
-        fs::remove(textFile);
-
-        std::printf("print of %d pages to PDF\n", o.pages);
-        std::fflush(stdout);
-        f.print = MeasurePrint(o.pages, o.reps, temp);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zestawienia-bench: %s\n", e.what());
         status = 1;

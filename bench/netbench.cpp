@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "register/catalogue.h"
+#include "statement/batchreads.h"
 #include "statement/session.h"
 #include "statement/statementfile.h"
 #include "statement/statementrun.h"
@@ -67,6 +68,8 @@ void ReadWhole(fb::Query& q, std::size_t& bytes)
     q.Close();
 }
 
+} // namespace
+
 // One pass over every row the run reads: the three subject lists, then the holdings,
 // marriages, group members and addresses of every subject, one statement each.
 double TimedFloor(fb::Transaction& tr)
@@ -82,8 +85,6 @@ double TimedFloor(fb::Transaction& tr)
     }
     return Since(start);
 }
-
-} // namespace
 
 NetResult MeasureNet(const RunTarget& server, int subjects, double rttMs, int reps,
     const std::filesystem::path& statementFile, double mbit, std::optional<bool> compression)
@@ -117,7 +118,8 @@ NetResult MeasureNet(const RunTarget& server, int subjects, double rttMs, int re
         const std::size_t executed = executions.count;
         std::uint64_t trips = link.roundTrips();
         std::uint64_t bytes = link.bytesForwarded(), fromServer = link.bytesFromServer();
-        const double run = TimedRun(session, statementFile.string());
+        r.detail = RunDetail();
+        const double run = TimedRun(session, statementFile.string(), nullptr, nullptr, nullptr, &r.detail);
         r.statements = executions.count - executed;
         r.roundTrips = link.roundTrips() - trips;
         r.bytesPerRun = link.bytesForwarded() - bytes;
@@ -142,6 +144,28 @@ NetResult MeasureNet(const RunTarget& server, int subjects, double rttMs, int re
         runs.push_back(run);
         floors.push_back(floor);
         ratios.push_back(run / floor);
+    }
+    // The same run reading and writing in turn, and the lists alone.
+    {
+        std::uint64_t trips = link.roundTrips();
+        r.inTurnDetail.overlap = false;
+        r.inTurn = TimedRun(session, statementFile.string(), nullptr, nullptr, nullptr, &r.inTurnDetail);
+        r.inTurnRoundTrips = link.roundTrips() - trips;
+        trips = link.roundTrips();
+        std::size_t bytes = 0;
+        for (int kind = 0; kind < 3; ++kind)
+            ReadWhole(*PrepareWithPlanFallback(session.IBTransaction1, SubjectListSql(kind, "", "")), bytes);
+        r.listRoundTrips = link.roundTrips() - trips;
+        const RunDetail& d = r.detail;
+        std::printf("  link %.1f ms, %d subjects: in turn %.3f s (%llu round trips); overlapped run: reading %.3f s, "
+                    "formatting %.3f s, writing %.3f s, waiting %.3f s; the lists alone %llu round trips\n",
+            rttMs, subjects, r.inTurn, static_cast<unsigned long long>(r.inTurnRoundTrips), d.spent.Reading,
+            d.spent.Formatting, d.spent.Writing, d.spent.Waiting, static_cast<unsigned long long>(r.listRoundTrips));
+        std::printf("  statements by kind:");
+        for (std::size_t k = 0; k < BatchReads::KindCount; ++k)
+            std::printf(" %s %ld", BatchReads::KindNames[k], d.byKind[k]);
+        std::printf("; read-ahead prepares %d\n", d.prepares);
+        std::fflush(stdout);
     }
     // Progress and cancel, half-way through a run of the persons.
     {

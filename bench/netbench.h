@@ -33,7 +33,17 @@ struct NetResult {
     std::uint64_t bytesPerRun = 0, bytesFromServerPerRun = 0;
     std::uint64_t floorBytes = 0, floorBytesFromServer = 0;
     bool compressed = false;
+    // Where the time of the last timed run went, and one more run reading and writing
+    // in turn (no reader thread); round trips of walking the three lists alone.
+    RunDetail detail, inTurnDetail;
+    double inTurn = 0;
+    std::uint64_t inTurnRoundTrips = 0;
+    std::uint64_t listRoundTrips = 0;
 };
+
+// One pass that reads every row a run over every subject reads, one statement per table
+// (the three lists, holdings, marriages, group members, addresses). Returns seconds.
+double TimedFloor(fb::Transaction& tr);
 
 // `server` names the register on the loopback server ("127.0.0.1:path", its access);
 // the runs go through a forwarder to port 3050 that adds `rttMs` to every round trip.

@@ -16,6 +16,7 @@
 #include "demoregister.h"
 #include "disclosures/optionstext.h"
 #include "disclosures/register.h"
+#include "netbench.h"
 #include "statement/linebuffer.h"
 #include "statement/session.h"
 #include "statement/statementfile.h"
@@ -145,7 +146,7 @@ double RecordBesidePausedOutput(
 } // namespace
 
 double TimedRun(StatementSession& session, const std::string& outPath, const disclosures::DisclosureRegister* record,
-    double* recordSeconds, double* waitSeconds)
+    double* recordSeconds, double* waitSeconds, RunDetail* detail)
 {
     const auto start = std::chrono::steady_clock::now();
     AreaState area;
@@ -155,6 +156,12 @@ double TimedRun(StatementSession& session, const std::string& outPath, const dis
     file.Open(outPath);
     cli::StatementJob job;
     job.kinds = { 0, 1, 2 };
+    if (detail) {
+        job.overlap = detail->overlap;
+        job.spent = &detail->spent;
+        job.executionsByKind = &detail->byKind;
+        job.readAheadPrepares = &detail->prepares;
+    }
     std::vector<disclosures::Disclosure> handed;
     double collecting = 0;
     disclosures::Disclosure row { "SYSDBA", session.IBDatabase1.DatabaseName, 0, {},
@@ -290,7 +297,7 @@ RunResult MeasureRun(const RunTarget& t, int subjects, int reps, const fs::path&
     fs::remove(registerFile);
     const disclosures::DisclosureRegister record(registerFile.string());
     std::vector<double> records, shares, waits;
-    std::vector<double> runs, bares, ratios;
+    std::vector<double> runs, bares, ratios, floors, overFloors, inTurns;
     for (int i = 0; i < reps; ++i) {
         if (i < 3) {
             double recordSeconds = 0, waitSeconds = 0;
@@ -299,17 +306,40 @@ RunResult MeasureRun(const RunTarget& t, int subjects, int reps, const fs::path&
             shares.push_back(recordSeconds / (recorded - recordSeconds));
             waits.push_back(waitSeconds);
         }
-        const double run = TimedRun(session, out);
+        // The same run reading and writing in turn, before or after it by turns, for
+        // where the time goes and what reading while writing gains.
+        auto inTurn = [&] {
+            r.inTurnDetail = RunDetail();
+            r.inTurnDetail.overlap = false;
+            inTurns.push_back(TimedRun(session, out, nullptr, nullptr, nullptr, &r.inTurnDetail));
+        };
+        if (i % 2 == 1)
+            inTurn();
+        r.detail = RunDetail();
+        const double run = TimedRun(session, out, nullptr, nullptr, nullptr, &r.detail);
+        if (i % 2 == 0)
+            inTurn();
         std::size_t bytes = 0;
         const double bare = TimedReplay(session.IBTransaction1, trace, bytes);
-        std::printf("  %s %d rep %d: run %.3f s, bare %.3f s, ratio %.3f\n", t.label.c_str(), subjects, i + 1, run,
-            bare, run / bare);
+        const double floor = TimedFloor(session.IBTransaction1);
+        floors.push_back(floor);
+        overFloors.push_back(run / floor);
+        std::printf("  %s %d rep %d: run %.3f s (in turn %.3f s), bare %.3f s, ratio %.3f; one-pass floor %.3f s, "
+                    "run ÷ floor %.2f\n",
+            t.label.c_str(), subjects, i + 1, run, inTurns.back(), bare, run / bare, floor, run / floor);
         std::fflush(stdout);
         runs.push_back(run);
         bares.push_back(bare);
         ratios.push_back(run / bare);
     }
+    r.inTurn = Summarise(inTurns).median;
+    for (const RunDetail* d : { &r.detail, &r.inTurnDetail })
+        std::printf("  %s %d, %s: reading %.3f s, formatting %.3f s, writing %.3f s, waiting for a batch %.3f s\n",
+            t.label.c_str(), subjects, d->overlap ? "overlapped" : "in turn", d->spent.Reading, d->spent.Formatting,
+            d->spent.Writing, d->spent.Waiting);
     session.Disconnect();
+    r.floor = Summarise(floors);
+    r.overFloor = Summarise(overFloors);
     r.run = Summarise(runs);
     r.bare = Summarise(bares);
     r.ratio = Summarise(ratios);

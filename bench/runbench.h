@@ -10,6 +10,8 @@
 #include <string>
 
 #include "register/ddl.h"
+#include "statement/batchreads.h"
+#include "statement/statementrun.h"
 #include "stats.h"
 
 namespace zest
@@ -31,6 +33,14 @@ struct RunTarget {
     reg::RegisterOptions access;
 };
 
+// How a timed run is made, and where its time went.
+struct RunDetail {
+    bool overlap = true; // reading the next batch while writing the one in hand
+    StatementRun::Times spent; // summed over the three kinds
+    std::array<long, BatchReads::KindCount> byKind {}; // read-ahead statements executed
+    int prepares = 0; // read-ahead statements prepared
+};
+
 struct RunResult {
     std::string label;
     int subjects = 0;
@@ -44,6 +54,9 @@ struct RunResult {
     Stats record; // seconds of recording the run in a register of disclosures
     Stats recordShare; // that time ÷ the run's own time
     Stats wait; // seconds of recording it again while another process's output is paused
+    Stats floor, overFloor; // the one-pass floor after each timed run, and run ÷ floor
+    RunDetail detail, inTurnDetail; // the last timed run, and the last one in turn
+    double inTurn = 0; // median seconds of the runs in turn, one beside each timed run
 };
 
 // Creates the demo register unless `marker` names a kept register of that size.
@@ -66,7 +79,7 @@ RunResult MeasureRun(const RunTarget& t, int subjects, int reps, const std::file
 // failed).
 double TimedRun(StatementSession& session, const std::string& outPath,
     const disclosures::DisclosureRegister* record = nullptr, double* recordSeconds = nullptr,
-    double* waitSeconds = nullptr);
+    double* waitSeconds = nullptr, RunDetail* detail = nullptr);
 
 // Whether anything listens on the loopback server's port.
 bool ServerReachable();

@@ -17,8 +17,12 @@ namespace
 {
 
 // The list sizes in which each statement is prepared; a list is padded to the next size
-// with its last id repeated, which adds no row.
-constexpr std::array<std::size_t, 5> ListSizes { 1, 4, 16, 48, BatchReads::MaxListIds };
+// with its last id repeated, which adds no row. The server compares every row it reads
+// with the whole list, but over a network a statement costs more than that: lists of 256
+// took the holdings of a batch in half the statements of lists of 128, at the same
+// engine time.
+using ListSizes = std::array<std::size_t, 5>;
+constexpr ListSizes Sizes { 1, 4, 16, 64, BatchReads::MaxListIds };
 
 constexpr std::size_t RowsPerTick = 256;
 
@@ -81,7 +85,11 @@ template <class Map> auto* Found(Map& map, std::int32_t key)
 
 } // namespace
 
-bool BatchReads::RangeRows::Next(HoldingsRow& row)
+const std::array<const char*, BatchReads::KindCount> BatchReads::KindNames { "holdings", "husband_marriages",
+    "wife_marriages", "person_subjects", "couple_members", "group_members", "member_persons", "member_institutions",
+    "addresses" };
+
+bool BatchRows::RangeRows::Next(HoldingsRow& row)
 {
     if (At == End)
         return false;
@@ -91,13 +99,13 @@ bool BatchReads::RangeRows::Next(HoldingsRow& row)
 
 BatchReads::BatchReads(fb::Transaction& tr, RegisterReads& fallback)
     : tr_(&tr)
-    , fallback_(&fallback)
+    , own_(fallback, misses_)
 {
 }
 
 BatchReads::~BatchReads() = default;
 
-void BatchReads::Clear()
+void BatchRows::Clear()
 {
     holdingsRows_.clear();
     holdings_.clear();
@@ -116,10 +124,11 @@ void BatchReads::Clear()
 
 fb::Query& BatchReads::Statement(Kind kind, std::size_t count)
 {
-    const auto size = std::lower_bound(ListSizes.begin(), ListSizes.end(), count);
-    if (count == 0 || size == ListSizes.end())
-        throw std::invalid_argument("An id list holds 1 to " + std::to_string(MaxListIds) + " ids");
-    std::unique_ptr<fb::Query>& q = statements_[kind][static_cast<std::size_t>(size - ListSizes.begin())];
+    const ListSizes& sizes = Sizes;
+    const auto size = std::lower_bound(sizes.begin(), sizes.end(), count);
+    if (count == 0 || size == sizes.end())
+        throw std::invalid_argument("An id list holds 1 to " + std::to_string(sizes.back()) + " ids");
+    std::unique_ptr<fb::Query>& q = statements_[kind][static_cast<std::size_t>(size - sizes.begin())];
     if (!q) {
         const std::string sql = WithIdList(Sql(kind), *size);
         // A register whose indexes are keyed otherwise refuses a plan; the rows are the
@@ -133,16 +142,19 @@ fb::Query& BatchReads::Statement(Kind kind, std::size_t count)
 void BatchReads::ForEachRow(
     Kind kind, const std::vector<std::int32_t>& ids, const std::function<void(const fb::Query&)>& row)
 {
-    for (std::size_t from = 0; from < ids.size(); from += MaxListIds) {
-        const std::size_t n = std::min(MaxListIds, ids.size() - from);
+    const ListSizes& sizes = Sizes;
+    const std::size_t most = MaxListIds;
+    for (std::size_t from = 0; from < ids.size(); from += most) {
+        const std::size_t n = std::min(most, ids.size() - from);
         fb::Query& q = Statement(kind, n);
         q.Close();
         // A list that stands twice in the text takes the ids twice, in the same places.
-        const std::size_t size = *std::lower_bound(ListSizes.begin(), ListSizes.end(), n);
+        const std::size_t size = *std::lower_bound(sizes.begin(), sizes.end(), n);
         for (std::size_t i = 0; i < q.ParamCount(); ++i)
             q.SetParam(i, ids[from + std::min(i % size, n - 1)]);
         q.Open();
         ++executions_;
+        ++executionsByKind_[kind];
         const ScopeExit close([&q] { q.Close(); });
         std::size_t count = 0;
         while (q.Next()) {
@@ -155,11 +167,11 @@ void BatchReads::ForEachRow(
     }
 }
 
-void BatchReads::ReadHoldings(std::vector<std::int32_t> ids)
+void BatchReads::ReadHoldings(BatchRows& b, std::vector<std::int32_t> ids)
 {
     SortUnique(ids);
     for (std::int32_t id : ids)
-        holdings_.emplace(id, Range());
+        b.holdings_.emplace(id, BatchRows::Range());
     if (ids.empty())
         return;
     fb::Query& first = Statement(HoldingsKind, std::min(ids.size(), MaxListIds));
@@ -169,18 +181,18 @@ void BatchReads::ReadHoldings(std::vector<std::int32_t> ids)
     // Every prepared size gives the same columns in the same places.
     ForEachRow(HoldingsKind, ids, [&](const fb::Query& q) {
         const std::int32_t id = fb::ReadInteger(q.Integer(subject));
-        Range& r = holdings_[id];
+        BatchRows::Range& r = b.holdings_[id];
         if (r.Begin == r.End)
-            r.Begin = r.End = holdingsRows_.size();
-        holdingsRows_.emplace_back().Read(q, *holdingsColumns_);
-        r.End = holdingsRows_.size();
+            r.Begin = r.End = b.holdingsRows_.size();
+        b.holdingsRows_.emplace_back().Read(q, *holdingsColumns_);
+        r.End = b.holdingsRows_.size();
     });
 }
 
-void BatchReads::ReadMarriages(std::vector<std::int32_t> ids, bool husband)
+void BatchReads::ReadMarriages(BatchRows& b, std::vector<std::int32_t> ids, bool husband)
 {
     SortUnique(ids);
-    auto& map = husband ? husbandMarriages_ : wifeMarriages_;
+    auto& map = husband ? b.husbandMarriages_ : b.wifeMarriages_;
     for (std::int32_t id : ids)
         map[id];
     ForEachRow(husband ? HusbandMarriagesKind : WifeMarriagesKind, ids, [&](const fb::Query& q) {
@@ -188,63 +200,63 @@ void BatchReads::ReadMarriages(std::vector<std::int32_t> ids, bool husband)
     });
 }
 
-void BatchReads::ReadPersonSubjects(std::vector<std::int32_t> ids)
+void BatchReads::ReadPersonSubjects(BatchRows& b, std::vector<std::int32_t> ids)
 {
     SortUnique(ids);
     for (std::int32_t id : ids)
-        personSubjects_[id] = -1;
+        b.personSubjects_[id] = -1;
     ForEachRow(PersonSubjectsKind, ids, [&](const fb::Query& q) {
-        std::int32_t& subject = personSubjects_[q.AsInteger("id_os")];
+        std::int32_t& subject = b.personSubjects_[q.AsInteger("id_os")];
         if (subject == -1) // the first one, as the per-person statement gives it
             subject = q.AsInteger("id_pdm");
     });
 }
 
-void BatchReads::ReadCoupleMembers(std::vector<std::int32_t> ids)
+void BatchReads::ReadCoupleMembers(BatchRows& b, std::vector<std::int32_t> ids)
 {
     SortUnique(ids);
     for (std::int32_t id : ids)
-        couples_[id];
+        b.couples_[id];
     ForEachRow(CoupleMembersKind, ids, [&](const fb::Query& q) {
-        couples_[q.AsInteger("IDP")].push_back(
+        b.couples_[q.AsInteger("IDP")].push_back(
             { ReadName(q), q.AsString("PLEC"), q.AsInteger("idAD"), q.AsString("NRL") });
     });
 }
 
-void BatchReads::ReadGroupMembers(std::vector<std::int32_t> ids)
+void BatchReads::ReadGroupMembers(BatchRows& b, std::vector<std::int32_t> ids)
 {
     SortUnique(ids);
     for (std::int32_t id : ids)
-        groups_[id];
+        b.groups_[id];
     ForEachRow(GroupMembersKind, ids, [&](const fb::Query& q) {
-        groups_[q.AsInteger("GRUPA")].push_back(
+        b.groups_[q.AsInteger("GRUPA")].push_back(
             { fb::FirstLetter(q.AsString("typ")), q.AsInteger("id_pdm"), q.AsInteger("id_os") });
     });
 }
 
-void BatchReads::ReadMembers(std::vector<std::int32_t> ids, char kind)
+void BatchReads::ReadMembers(BatchRows& b, std::vector<std::int32_t> ids, char kind)
 {
     SortUnique(ids);
-    auto& map = members_[kind == 'F' ? 0 : 1];
-    askedMembers_[kind == 'F' ? 0 : 1] = ids;
+    auto& map = b.members_[kind == 'F' ? 0 : 1];
+    b.askedMembers_[kind == 'F' ? 0 : 1] = ids;
     std::size_t order = 0;
     ForEachRow(kind == 'F' ? MemberPersonsKind : MemberInstitutionsKind, ids, [&](const fb::Query& q) {
         const std::int32_t id = q.AsInteger("ID");
         if (map.count(id))
             return;
-        HeldMember& m = map[id];
+        BatchRows::HeldMember& m = map[id];
         m.Order = order++;
         ReadMemberRow(q, kind, m.Row);
     });
 }
 
-void BatchReads::ReadAddresses(std::vector<std::int32_t> ids)
+void BatchReads::ReadAddresses(BatchRows& b, std::vector<std::int32_t> ids)
 {
     SortUnique(ids);
     for (std::int32_t id : ids)
-        addresses_[id];
+        b.addresses_[id];
     ForEachRow(AddressKind, ids, [&](const fb::Query& q) {
-        std::optional<AddressRecord>& a = addresses_[q.AsInteger("ID")];
+        std::optional<AddressRecord>& a = b.addresses_[q.AsInteger("ID")];
         if (!a) // the first row, as the per-address statement reads it
             a = ReadAddressRecord(q);
     });
@@ -252,7 +264,13 @@ void BatchReads::ReadAddresses(std::vector<std::int32_t> ids)
 
 void BatchReads::Load(std::span<const std::unique_ptr<SubjectRow>> rows, const RunOptions& options, const Tick& tick)
 {
-    Clear();
+    Load(rows, options, tick, own_);
+}
+
+void BatchReads::Load(
+    std::span<const std::unique_ptr<SubjectRow>> rows, const RunOptions& options, const Tick& tick, BatchRows& b)
+{
+    b.Clear();
     tick_ = &tick;
     const ScopeExit untick([this] { tick_ = nullptr; });
 
@@ -283,22 +301,22 @@ void BatchReads::Load(std::span<const std::unique_ptr<SubjectRow>> rows, const R
     }
 
     // First what the later statements take their ids from.
-    ReadMarriages(husbands, true);
-    ReadMarriages(wives, false);
-    ReadGroupMembers(groups);
+    ReadMarriages(b, husbands, true);
+    ReadMarriages(b, wives, false);
+    ReadGroupMembers(b, groups);
 
     std::vector<std::int32_t> couples, wifePersons, memberPersons, memberInstitutions;
-    for (const auto* map : { &husbandMarriages_, &wifeMarriages_ })
+    for (const auto* map : { &b.husbandMarriages_, &b.wifeMarriages_ })
         for (const auto& [person, marriages] : *map)
             for (const MarriageRow& m : marriages)
                 couples.push_back(m.SubjectId);
     std::vector<std::int32_t> blocks = subjects;
     blocks.insert(blocks.end(), couples.begin(), couples.end());
     if (options.TylkoPrzyMezu)
-        for (const auto& [husband, marriages] : husbandMarriages_)
+        for (const auto& [husband, marriages] : b.husbandMarriages_)
             for (const MarriageRow& m : marriages)
                 wifePersons.push_back(m.Other);
-    for (const auto& [group, members] : groups_)
+    for (const auto& [group, members] : b.groups_)
         for (const GroupMemberRow& m : members) {
             if (m.Kind == 'M')
                 couples.push_back(m.SubjectId);
@@ -308,29 +326,29 @@ void BatchReads::Load(std::span<const std::unique_ptr<SubjectRow>> rows, const R
                 memberInstitutions.push_back(m.RecordId);
         }
 
-    ReadPersonSubjects(wifePersons);
-    ReadCoupleMembers(couples);
-    ReadMembers(memberPersons, 'F');
-    ReadMembers(memberInstitutions, 'P');
+    ReadPersonSubjects(b, wifePersons);
+    ReadCoupleMembers(b, couples);
+    ReadMembers(b, memberPersons, 'F');
+    ReadMembers(b, memberInstitutions, 'P');
 
-    for (const auto& [person, subject] : personSubjects_)
+    for (const auto& [person, subject] : b.personSubjects_)
         blocks.push_back(subject);
-    ReadHoldings(std::move(blocks));
+    ReadHoldings(b, std::move(blocks));
 
-    for (const auto& [couple, members] : couples_)
+    for (const auto& [couple, members] : b.couples_)
         for (const CoupleMemberRow& m : members)
             addresses.push_back(m.AddressId);
-    for (const auto& map : members_)
+    for (const auto& map : b.members_)
         for (const auto& [id, m] : map)
             addresses.push_back(m.Row.AddressId);
-    ReadAddresses(std::move(addresses));
+    ReadAddresses(b, std::move(addresses));
 }
 
-HoldingsRows& BatchReads::Holdings(std::int32_t subjectId)
+HoldingsRows& BatchRows::Holdings(std::int32_t subjectId)
 {
     const Range* r = Found(holdings_, subjectId);
     if (!r) {
-        ++misses_;
+        ++*misses_;
         return fallback_->Holdings(subjectId);
     }
     rangeRows_.At = holdingsRows_.data() + r->Begin;
@@ -338,53 +356,53 @@ HoldingsRows& BatchReads::Holdings(std::int32_t subjectId)
     return rangeRows_;
 }
 
-std::optional<AddressRecord> BatchReads::Address(std::int32_t addressId)
+std::optional<AddressRecord> BatchRows::Address(std::int32_t addressId)
 {
     if (const auto* a = Found(addresses_, addressId))
         return *a;
-    ++misses_;
+    ++*misses_;
     return fallback_->Address(addressId);
 }
 
-void BatchReads::Marriages(std::int32_t personId, bool husband, std::vector<MarriageRow>& out)
+void BatchRows::Marriages(std::int32_t personId, bool husband, std::vector<MarriageRow>& out)
 {
     if (const auto* m = Found(husband ? husbandMarriages_ : wifeMarriages_, personId)) {
         out = *m;
         return;
     }
-    ++misses_;
+    ++*misses_;
     fallback_->Marriages(personId, husband, out);
 }
 
-void BatchReads::CoupleMembers(std::int32_t marriageSubjectId, std::vector<CoupleMemberRow>& out)
+void BatchRows::CoupleMembers(std::int32_t marriageSubjectId, std::vector<CoupleMemberRow>& out)
 {
     if (const auto* c = Found(couples_, marriageSubjectId)) {
         out = *c;
         return;
     }
-    ++misses_;
+    ++*misses_;
     fallback_->CoupleMembers(marriageSubjectId, out);
 }
 
-std::int32_t BatchReads::PersonSubjectId(std::int32_t personId)
+std::int32_t BatchRows::PersonSubjectId(std::int32_t personId)
 {
     if (const auto* s = Found(personSubjects_, personId))
         return *s;
-    ++misses_;
+    ++*misses_;
     return fallback_->PersonSubjectId(personId);
 }
 
-void BatchReads::GroupMembers(std::int32_t groupRecordId, std::vector<GroupMemberRow>& out)
+void BatchRows::GroupMembers(std::int32_t groupRecordId, std::vector<GroupMemberRow>& out)
 {
     if (const auto* g = Found(groups_, groupRecordId)) {
         out = *g;
         return;
     }
-    ++misses_;
+    ++*misses_;
     fallback_->GroupMembers(groupRecordId, out);
 }
 
-void BatchReads::MemberList(char kind, std::span<const std::int32_t> ids, std::vector<MemberRow>& out)
+void BatchRows::MemberList(char kind, std::span<const std::int32_t> ids, std::vector<MemberRow>& out)
 {
     out.clear();
     auto& map = members_[kind == 'F' ? 0 : 1];
@@ -395,7 +413,7 @@ void BatchReads::MemberList(char kind, std::span<const std::int32_t> ids, std::v
         if (const HeldMember* m = Found(map, id))
             rows.push_back(m);
         else if (!std::binary_search(asked.begin(), asked.end(), id)) {
-            ++misses_;
+            ++*misses_;
             fallback_->MemberList(kind, ids, out);
             return;
         }

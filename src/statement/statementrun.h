@@ -91,10 +91,33 @@ public:
     void SetBatchSize(int subjects) noexcept { batchSize_ = subjects; }
     int BatchSize() const noexcept { return batchSize_; }
 
+    // Reading while writing: with a batch size, a reader thread walks the list and reads
+    // the next batch (every database call of the run's batches) while this thread
+    // formats and writes the batch in hand, from memory. At most two batches are held.
+    // The progress callback, the outcome sink and the file are used by the calling
+    // thread only; a cancel or an error of either side ends both. Off: the batches are
+    // read and written in turn, as before.
+    void SetOverlap(bool on) noexcept { overlap_ = on; }
+    bool Overlap() const noexcept { return overlap_; }
+
     // Questions that the read-ahead could not answer, and statements it executed, over
     // the runs of this object.
     long ReadAheadMisses() const noexcept;
     long ReadAheadExecutions() const noexcept;
+    // The read-ahead's statements (null before the first run that reads ahead).
+    const BatchReads* ReadAhead() const noexcept { return readAhead_.get(); }
+
+    // Where the runs of this object spent their time, in seconds of the steady clock,
+    // summed over runs that read ahead: reading the batches (the list walk included; in
+    // the reader thread when overlapped), formatting their statements, writing lines to
+    // the file, and the calling thread's waits for a batch to be read.
+    struct Times {
+        double Reading = 0;
+        double Formatting = 0;
+        double Writing = 0;
+        double Waiting = 0;
+    };
+    const Times& SpentTimes() const noexcept { return times_; }
 
 private:
     fb::Transaction* tr_;
@@ -102,7 +125,9 @@ private:
     LineBuffer* buffer_;
     AreaState* area_;
     int batchSize_ = DefaultBatchSize;
+    bool overlap_ = true;
     std::unique_ptr<BatchReads> readAhead_;
+    Times times_;
 };
 
 // The name of a subject row for lists and summaries: "surname first-name" of a person,

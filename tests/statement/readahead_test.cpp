@@ -7,9 +7,12 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "demoregister.h"
@@ -62,6 +65,45 @@ struct Result {
     long misses = 0;
 };
 
+// What a run that threw left behind.
+struct Leftovers {
+    std::size_t outcomes = 0; // subjects reported before it stopped
+    bool bufferEmpty = false;
+};
+
+// The list's cursor that fails on a Next after `failAt` rows, as a list whose fetch meets
+// a dropped connection.
+class FailingCursor : public SubjectCursor
+{
+public:
+    FailingCursor(SubjectCursor& inner, int failAt)
+        : inner_(&inner)
+        , failAt_(failAt)
+    {
+    }
+    bool IsOpen() const override { return inner_->IsOpen(); }
+    void First() override
+    {
+        walked_ = 0;
+        inner_->First();
+    }
+    bool Eof() const override { return inner_->Eof(); }
+    void Next() override
+    {
+        if (failAt_ >= 0 && ++walked_ >= failAt_)
+            throw std::runtime_error("the list broke");
+        inner_->Next();
+    }
+    const SubjectRow& Current() const override { return inner_->Current(); }
+    std::unique_ptr<SubjectRow> HoldCurrent() const override { return inner_->HoldCurrent(); }
+    int Count(const std::function<void()>& tick) override { return inner_->Count(tick); }
+
+private:
+    SubjectCursor* inner_;
+    int failAt_;
+    int walked_ = 0;
+};
+
 class ReadAhead : public testing::TestWithParam<Case>
 {
 protected:
@@ -79,7 +121,8 @@ protected:
     }
 
     // One run over the subject list of the case, as the statement window makes it.
-    static Result RunWith(const Case& c, int batchSize, const StatementRun::Progress& progress = {})
+    static Result RunWith(const Case& c, int batchSize, const StatementRun::Progress& progress = {},
+        bool overlap = true, Leftovers* left = nullptr, int failAt = -1)
     {
         StatementSession session;
         session.SetConnectionParams(*path_, "SYSDBA", RegisterPassword(), "");
@@ -95,15 +138,17 @@ protected:
             session.IBTransaction1, session.Precincts, session.Classes, lines, area, spouses, c.text);
         StatementRun run(session.IBTransaction1, writer, lines, area);
         run.SetBatchSize(batchSize);
+        run.SetOverlap(overlap);
         SubjectList list;
         list.Open(session.IBTransaction1, SubjectListSql(c.kind, c.from, c.to));
         if (c.run.wskazany)
             list.SetCurrent(list.RowCount() / 2);
-        SubjectListCursor cursor(list);
+        SubjectListCursor listCursor(list);
+        FailingCursor cursor(listCursor, failAt);
 
         const std::string out = UniqueTempPath("readahead", ".txt");
         Result r;
-        {
+        try {
             StatementFile file;
             file.Open(out);
             run.Run(cursor, c.run, file, progress, [&](const SubjectOutcome& o) {
@@ -111,6 +156,13 @@ protected:
                     std::to_string(o.Id) + " " + std::to_string(o.SelectedArea) + " " + (o.Written ? "1" : "0"));
             });
             file.Close();
+        } catch (...) {
+            if (left) {
+                left->outcomes = r.outcomes.size();
+                left->bufferEmpty = lines.empty();
+            }
+            std::remove(out.c_str());
+            throw;
         }
         std::ifstream in(out, std::ios::binary);
         r.bytes.assign(std::istreambuf_iterator<char>(in), {});
@@ -129,13 +181,20 @@ TEST_P(ReadAhead, GivesTheBytesOfTheRunSubjectAfterSubject)
     const Case& c = GetParam();
     const Result reference = RunWith(c, 0);
     ASSERT_FALSE(reference.outcomes.empty());
-    // A batch boundary inside every kind of statement list, and the default batch.
-    for (int batch : { 7, StatementRun::DefaultBatchSize }) {
-        const Result r = RunWith(c, batch);
-        EXPECT_EQ(r.misses, 0) << "batch " << batch;
-        EXPECT_EQ(r.outcomes, reference.outcomes) << "batch " << batch;
-        ASSERT_EQ(r.bytes.size(), reference.bytes.size()) << "batch " << batch;
-        EXPECT_TRUE(r.bytes == reference.bytes) << "batch " << batch;
+    // A batch boundary inside every kind of statement list, and the default batch, read
+    // while the batch before is written; the default batch also read and written in turn.
+    struct Way {
+        int batch;
+        bool overlap;
+    };
+    for (const Way w : { Way { 7, true }, Way { StatementRun::DefaultBatchSize, true },
+             Way { StatementRun::DefaultBatchSize, false } }) {
+        const Result r = RunWith(c, w.batch, {}, w.overlap);
+        const std::string way = "batch " + std::to_string(w.batch) + (w.overlap ? ", overlapped" : ", in turn");
+        EXPECT_EQ(r.misses, 0) << way;
+        EXPECT_EQ(r.outcomes, reference.outcomes) << way;
+        ASSERT_EQ(r.bytes.size(), reference.bytes.size()) << way;
+        EXPECT_TRUE(r.bytes == reference.bytes) << way;
     }
 }
 
@@ -155,6 +214,62 @@ TEST_F(ReadAhead, CancelOnTheLastStepKeepsTheRun)
         EXPECT_TRUE(r.bytes == reference.bytes) << batch;
         EXPECT_GE(steps, static_cast<int>(reference.outcomes.size())) << batch;
         EXPECT_THROW(RunWith(c, batch, [](int done, int) { return done < 3; }), RunCancelled) << batch;
+    }
+}
+
+// A cancel half-way through a run that reads while it writes ends it: the run throws,
+// the reader thread stops, no subject after the cancel is reported, the line buffer is
+// empty and the caller has a file to discard. The calling thread alone sees the
+// progress.
+TEST_F(ReadAhead, CancelInTheMiddleOfAnOverlappedRunEndsIt)
+{
+    const Case c { "persons", 0, "", "", 0, true, {}, {} };
+    const std::thread::id caller = std::this_thread::get_id();
+    for (int batch : { 7, 300, StatementRun::DefaultBatchSize }) {
+        int cancelledAt = -1;
+        bool otherThread = false;
+        Leftovers left;
+        EXPECT_THROW(RunWith(
+                         c, batch,
+                         [&](int done, int total) {
+                             otherThread = otherThread || std::this_thread::get_id() != caller;
+                             if (total > 0 && done >= total / 2) {
+                                 if (cancelledAt < 0)
+                                     cancelledAt = done;
+                                 return false;
+                             }
+                             return true;
+                         },
+                         true, &left),
+            RunCancelled)
+            << batch;
+        EXPECT_FALSE(otherThread) << batch;
+        EXPECT_GT(cancelledAt, 0) << batch;
+        EXPECT_EQ(static_cast<int>(left.outcomes), cancelledAt) << batch;
+        EXPECT_TRUE(left.bufferEmpty) << batch;
+    }
+    // The run object's statements and the connection are fine afterwards.
+    const Result reference = RunWith(c, 0);
+    const Result again = RunWith(c, StatementRun::DefaultBatchSize);
+    EXPECT_TRUE(again.bytes == reference.bytes);
+}
+
+// An error of the reader thread (a subject list whose fetch fails while it is walked)
+// reaches the caller as the error it was, after the batches read before it are written,
+// as in the run that reads and writes in turn.
+TEST_F(ReadAhead, AnErrorOfTheReaderReachesTheCaller)
+{
+    const Case c { "institutions", 1, "", "", 0, true, {}, {} };
+    for (bool overlap : { true, false }) {
+        Leftovers left;
+        try {
+            RunWith(c, 7, {}, overlap, &left, 20);
+            ADD_FAILURE() << "no error, overlap " << overlap;
+        } catch (const std::runtime_error& e) {
+            EXPECT_STREQ(e.what(), "the list broke") << overlap;
+        }
+        EXPECT_EQ(left.outcomes, 14u) << overlap;
+        EXPECT_TRUE(left.bufferEmpty) << overlap;
     }
 }
 

@@ -268,7 +268,10 @@ namespace
 {
 
 // A run long enough to show its progress dialog, cancelled from it: nothing reaches the
-// preview, and the file and the buffer are gone.
+// preview, and the file and the buffer are gone. The window's run reads the next batch
+// in a reader thread while it writes the one in hand (StatementRun's default), so the
+// cancel lands in the middle of an overlapped run, and the dialog is driven from this
+// thread only.
 TEST(WindowRunProgress, CancelFromTheDialogDiscardsTheRun)
 {
     LibraryReset library;

@@ -1,6 +1,7 @@
 #include "statementjob.h"
 
 #include "cliargs.h"
+#include "database/scopeexit.h"
 #include "querycursor.h"
 #include "statement/runsnapshot.h"
 #include "statement/spouseslots.h"
@@ -20,6 +21,23 @@ std::vector<ListedSubjects::SetAside> RunStatementJob(StatementSession& session,
     StatementWriter writer(tr, snapshot.Precincts(), session.Classes, lines, area, spouses, job.statement);
     StatementRun run(tr, writer, lines, area);
     run.SetBatchSize(job.readAhead);
+    run.SetOverlap(job.overlap);
+    const ScopeExit report([&] {
+        const StatementRun::Times& t = run.SpentTimes();
+        if (job.spent) {
+            job.spent->Reading += t.Reading;
+            job.spent->Formatting += t.Formatting;
+            job.spent->Writing += t.Writing;
+            job.spent->Waiting += t.Waiting;
+        }
+        if (const BatchReads* reads = run.ReadAhead()) {
+            if (job.executionsByKind)
+                for (std::size_t k = 0; k < BatchReads::KindCount; ++k)
+                    (*job.executionsByKind)[k] += reads->ExecutionsByKind()[k];
+            if (job.readAheadPrepares)
+                *job.readAheadPrepares += reads->PreparedStatements();
+        }
+    });
     if (job.listed) {
         ListedSubjects list(tr, job.kinds.at(0), *job.listed);
         run.Run(list, job.run, file, progress, outcome);

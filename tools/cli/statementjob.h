@@ -4,11 +4,13 @@
 // one statement file, every statement prepared once. The benchmark times this same call
 // (all three kinds), so that it measures what the tool does.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "statement/batchreads.h"
 #include "statement/linebuffer.h"
 #include "statement/listedsubjects.h"
 #include "statement/session.h"
@@ -30,6 +32,12 @@ struct StatementJob {
     RunOptions run;
     StatementOptions statement;
     int readAhead = StatementRun::DefaultBatchSize; // subjects read ahead at a time; 0: one by one
+    bool overlap = true; // the next batch read while the one in hand is written
+    // When set, the job's run adds where its time went, and its read-ahead statements by
+    // kind (BatchReads::KindNames) and prepares (benchmarks).
+    StatementRun::Times* spent = nullptr;
+    std::array<long, BatchReads::KindCount>* executionsByKind = nullptr;
+    int* readAheadPrepares = nullptr;
 };
 
 // Writes the statements into `file` (open for writing) with the session's classes, in
