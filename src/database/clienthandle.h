@@ -6,7 +6,14 @@
 namespace zest::fb::detail
 {
 
-using RawHandle = unsigned int; // the client library's handle type on this platform
+// The client library's handle type on this platform, as ibase.h has it (FB_API_HANDLE): a
+// number on 64-bit systems, a pointer on 32-bit ones (the 32-bit Windows build). Either
+// way 0 is no handle.
+#if defined(_LP64) || defined(__LP64__) || defined(__arch64__) || defined(_WIN64)
+using RawHandle = unsigned int;
+#else
+using RawHandle = void*;
+#endif
 
 // The calls that end a handle; each ignores a failure (a lost connection leaves
 // nothing that could still be ended) and leaves the handle 0.
