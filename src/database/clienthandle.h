@@ -3,17 +3,15 @@
 // out; each kind has one call that ends it (detach, roll back, drop, close). Its owner
 // ends it when the owner goes, so no path, an exception's included, leaves one behind.
 
+#include <type_traits>
+
 namespace zest::fb::detail
 {
 
-// The client library's handle type on this platform, as ibase.h has it (FB_API_HANDLE): a
-// number on 64-bit systems, a pointer on 32-bit ones (the 32-bit Windows build). Either
-// way 0 is no handle.
-#if defined(_LP64) || defined(__LP64__) || defined(__arch64__) || defined(_WIN64)
-using RawHandle = unsigned int;
-#else
-using RawHandle = void*;
-#endif
+// The client library's handle type on this platform (ibase.h's FB_API_HANDLE, checked in
+// clienthandle.cpp): a number in a 64-bit process, a pointer in a 32-bit one (the 32-bit
+// Windows build). Either way 0 is no handle.
+using RawHandle = std::conditional_t<sizeof(void*) == 8, unsigned int, void*>;
 
 // The calls that end a handle; each ignores a failure (a lost connection leaves
 // nothing that could still be ended) and leaves the handle 0.

@@ -26,8 +26,8 @@ namespace
 
 // How a 32-bit host (a C or Delphi program of the register's kind) declares the two.
 typedef void(WINAPI* HostGetTypeName)(LPCSTR* caption, LONG* kind, DWORD appHandle);
-typedef void(WINAPI* HostAnaliza)(LONG reserved1, LPCSTR databaseName, LPCSTR userName, LPCSTR password,
-    LPCSTR roleName, LONG reserved2);
+typedef void(WINAPI* HostAnaliza)(
+    LONG reserved1, LPCSTR databaseName, LPCSTR userName, LPCSTR password, LPCSTR roleName, LONG reserved2);
 
 // The sizes the interface fixes, the host's declaration against ours.
 static_assert(sizeof(DWORD) == 4 && sizeof(std::uint32_t) == 4, "the window handle is 32-bit");
@@ -97,7 +97,8 @@ struct HostLoadedPlugin {
         module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
         if (!module)
             return;
-        getTypeName = reinterpret_cast<HostGetTypeName>(reinterpret_cast<void*>(::GetProcAddress(module, "GetTypeName")));
+        getTypeName
+            = reinterpret_cast<HostGetTypeName>(reinterpret_cast<void*>(::GetProcAddress(module, "GetTypeName")));
         analiza = reinterpret_cast<HostAnaliza>(reinterpret_cast<void*>(::GetProcAddress(module, "Analiza")));
     }
     ~HostLoadedPlugin()
@@ -127,8 +128,8 @@ TEST(HostAbiTest, ExportsAreFoundByTheirUndecoratedNamesOnly)
     ASSERT_NE(plugin.module, nullptr) << "LoadLibraryExW: error " << ::GetLastError();
     EXPECT_NE(plugin.getTypeName, nullptr);
     EXPECT_NE(plugin.analiza, nullptr);
-    for (const char* decorated : { "GetTypeName@12", "_GetTypeName@12", "Analiza@24", "_Analiza@24", "_GetTypeName",
-             "_Analiza" })
+    for (const char* decorated :
+        { "GetTypeName@12", "_GetTypeName@12", "Analiza@24", "_Analiza@24", "_GetTypeName", "_Analiza" })
         EXPECT_EQ(::GetProcAddress(plugin.module, decorated), nullptr) << decorated;
     EXPECT_TRUE(plugin.Unload());
 }
@@ -180,8 +181,8 @@ TEST(HostAbiTest, AnalizaThroughTheHostsDeclaration)
     plugin.getTypeName(nullptr, nullptr, 0);
     const char* const password = zest::test::RegisterPassword();
 #if defined(__i386__)
-    const std::uint32_t args[] = { 0x7FFFFFFFu, Slot(reg.path().c_str()), Slot("SYSDBA"), Slot(password),
-        Slot(""), 0xFFFFFFFFu };
+    const std::uint32_t args[]
+        = { 0x7FFFFFFFu, Slot(reg.path().c_str()), Slot("SYSDBA"), Slot(password), Slot(""), 0xFFFFFFFFu };
     EXPECT_EQ(zest_stack_left(reinterpret_cast<const void*>(plugin.analiza), args, 6), 0u)
         << "Analiza did not pop its arguments: not __stdcall";
 #else
