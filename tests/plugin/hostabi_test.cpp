@@ -79,12 +79,13 @@ _zest_stack_left:
     popl %ebp
     ret
 )");
-#endif
 
+// A pointer as the 4-byte slot a 32-bit host pushes.
 std::uint32_t Slot(const void* p)
 {
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(p));
 }
+#endif
 
 struct HostLoadedPlugin {
     HMODULE module = nullptr;
