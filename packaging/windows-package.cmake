@@ -1,9 +1,10 @@
 # Packs the Windows build into ZIP: the plug-in, the tools, the Win32 test host and every
 # library they load that Windows does not have, flat in one folder, with README-windows.txt.
-#   cmake -DZIP=... -DSTAGE=... -DWINSDK=... -DREADME=... -DFILES=a,b,... [-DSTRIP=...]
-#         -P windows-package.cmake
-# STAGE is the folder the zip holds, made anew.
-foreach(var ZIP STAGE WINSDK README FILES)
+#   cmake -DZIP=... -DSTAGE=... -DWINSDK=... -DREADME=... -DFILES=a,b,... -DBITS=64|32
+#         -DVERSION=... [-DSTRIP=...] -P windows-package.cmake
+# STAGE is the folder the zip holds, made anew. README is filled in with the bitness, the
+# version and the name of the GCC run-time DLL of the SDK (seh on x86_64, dw2 on i686).
+foreach(var ZIP STAGE WINSDK README FILES BITS VERSION)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "windows-package.cmake: ${var} is not set")
   endif()
@@ -25,7 +26,14 @@ if(STRIP)
     endif()
   endforeach()
 endif()
-file(COPY "${README}" DESTINATION "${STAGE}")
+if(BITS EQUAL 32)
+  set(OTHER_BITS 64)
+else()
+  set(OTHER_BITS 32)
+endif()
+file(GLOB GCC_RUNTIME RELATIVE "${WINSDK}/mingw-runtime" "${WINSDK}/mingw-runtime/libgcc_s_*.dll")
+get_filename_component(readme "${README}" NAME)
+configure_file("${README}" "${STAGE}/${readme}" @ONLY)
 # Qt: the modules the plug-in and the tools import, the platform plug-in and the style of
 # the system's look.
 foreach(module Core Gui Widgets PrintSupport)

@@ -8,7 +8,7 @@
 namespace zest::fb::detail
 {
 
-static_assert(std::is_same_v<FB_API_HANDLE, RawHandle>, "the client library's handles are not unsigned int here");
+static_assert(std::is_same_v<FB_API_HANDLE, RawHandle>, "RawHandle is not the client library's handle type here");
 
 void EndAttachment(RawHandle& handle) noexcept
 {

@@ -3,10 +3,15 @@
 // out; each kind has one call that ends it (detach, roll back, drop, close). Its owner
 // ends it when the owner goes, so no path, an exception's included, leaves one behind.
 
+#include <type_traits>
+
 namespace zest::fb::detail
 {
 
-using RawHandle = unsigned int; // the client library's handle type on this platform
+// The client library's handle type on this platform (ibase.h's FB_API_HANDLE, checked in
+// clienthandle.cpp): a number in a 64-bit process, a pointer in a 32-bit one (the 32-bit
+// Windows build). Either way 0 is no handle.
+using RawHandle = std::conditional_t<sizeof(void*) == 8, unsigned int, void*>;
 
 // The calls that end a handle; each ignores a failure (a lost connection leaves
 // nothing that could still be ended) and leaves the handle 0.

@@ -123,7 +123,7 @@ public:
     void DropDatabase();
 
     // Client library handles, for the classes of this folder.
-    unsigned int* handlePtr() noexcept { return attachment_.ptr(); }
+    detail::RawHandle* handlePtr() noexcept { return attachment_.ptr(); }
 
     // Null turns the watching off. The observer must outlive its setting.
     void SetObserver(QueryObserver* observer) noexcept { observer_ = observer; }
@@ -170,7 +170,7 @@ public:
     bool Active() const noexcept { return static_cast<bool>(handle_); }
     TransactionMode mode() const noexcept { return mode_; }
     Database& database(); // throws when the database object was destroyed
-    unsigned int* handlePtr() noexcept { return handle_.ptr(); }
+    detail::RawHandle* handlePtr() noexcept { return handle_.ptr(); }
 
 private:
     friend class Database;

@@ -1,10 +1,21 @@
 # Fails unless the library defines exactly GetTypeName and Analiza as dynamic symbols; on
 # Windows, unless the DLL's export table names exactly those two, undecorated (a __stdcall
-# name exported as "GetTypeName@12" or "_Analiza@24" is not found by the host).
+# name exported as "GetTypeName@12" or "_Analiza@24" is not found by the host), and the
+# DLL is of the build's bitness (POINTER_SIZE 4: PE32 for i386, which a 32-bit host loads;
+# 8: PE32+ for x86-64).
 if(WINDOWS)
   execute_process(COMMAND ${OBJDUMP} -p ${LIB} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${LIB}")
+  endif()
+  if(POINTER_SIZE EQUAL 4)
+    set(format "pei-i386")
+  else()
+    set(format "pei-x86-64")
+  endif()
+  if(NOT out MATCHES "file format ${format}\n")
+    string(REGEX MATCH "file format [^\n]*" found "${out}")
+    message(FATAL_ERROR "${LIB}: not ${format} but ${found}")
   endif()
   # The names follow the line "[Ordinal/Name Pointer] Table", one "\t[   0] Name" a line.
   string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(\t\\[[^\n]*\n)*" table "${out}")
@@ -15,6 +26,11 @@ if(WINDOWS)
     list(APPEND names "${name}")
   endforeach()
   list(SORT names)
+  foreach(name IN LISTS names)
+    if(name MATCHES "@|^_")
+      message(FATAL_ERROR "a decorated name in the export table: ${name} (exported: ${names})")
+    endif()
+  endforeach()
   if(NOT names STREQUAL "Analiza;GetTypeName")
     message(FATAL_ERROR "exported: ${names}")
   endif()

@@ -78,7 +78,7 @@ TEST_F(EntryPointsTest, SameCredentialsKeepTheConnectionAndTheMarks)
     ASSERT_TRUE(form && form->Session().Connected());
     EXPECT_TRUE(form->isVisible());
     ToggleFirstMark(form);
-    const unsigned handle = *form->Session().IBDatabase1.handlePtr();
+    const auto handle = *form->Session().IBDatabase1.handlePtr();
     form->close();
     EXPECT_FALSE(form->isVisible());
 

@@ -86,7 +86,7 @@ static char* from_wide(const wchar_t* text, UINT code_page)
 
 static void set_action_item(const wchar_t* caption, BOOL enabled)
 {
-    MENUITEMINFOW item = { sizeof item };
+    MENUITEMINFOW item = { .cbSize = sizeof item };
     item.fMask = MIIM_STRING | MIIM_STATE;
     item.dwTypeData = (wchar_t*)caption;
     item.fState = enabled ? MFS_ENABLED : MFS_DISABLED;
