@@ -1,5 +1,7 @@
 #include "registerplace.h"
 
+#include <cstdio>
+#include <random>
 #include <stdexcept>
 
 #include "database/database.h"
@@ -29,7 +31,16 @@ std::string NewRegisterName(std::string_view stem)
     // The file name of a local path of this test, apart from the Linux tests' files on
     // the same server.
     const std::string local = UniqueTempPath(stem);
-    const std::string file = local.substr(local.find_last_of("/\\") + 1);
+    std::string file = local.substr(local.find_last_of("/\\") + 1);
+    // Process ids under wine start again from the same numbers in every run, so a file
+    // left on the server by a run that was killed would be met again: a random part too.
+    static const std::string run = [] {
+        std::random_device random;
+        char hex[9];
+        std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(random()));
+        return std::string(hex);
+    }();
+    file.insert(file.find_last_of('.') == std::string::npos ? file.size() : file.find_last_of('.'), "-" + run);
     return host + ":" + Env("ZEST_FB_SERVER_DIR", "/var/lib/firebird/3.0/data") + "/win-" + file;
 }
 
